@@ -9,9 +9,6 @@
 namespace png {
 namespace {
 
-// Room after every line buffer, so vector stores may run over the end of a line.
-constexpr std::size_t LineSlack = 32;
-
 // ---- Packers ----------------------------------------------------------------
 // Colour bytes pass through the gamma table; grey, alpha and index values do
 // not. The second byte of a 16-bit sample is 0.
@@ -139,50 +136,6 @@ void FilterPaeth(const std::uint8_t* raw, const std::uint8_t* prior, std::uint8_
         out[i] = static_cast<std::uint8_t>(raw[i] - PaethPredictor(raw[i - stride], prior[i], prior[i - stride]));
 }
 
-// ---- Blue-green-red rows, packed and Sub-filtered in one pass -------------------
-
-typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
-
-Bytes16 Load16(const std::uint8_t* p) {
-    Bytes16 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
-
-// Output byte k of pixel x, as a difference of two source bytes:
-//   red   (k = 0): s[3x + 2] - s[3x - 1]
-//   green (k = 1): s[3x + 1] - s[3x - 2]
-//   blue  (k = 2): s[3x]     - s[3x - 3]
-// Three shifted vector differences hold every red, green and blue result of
-// five pixels; masks pick each byte from the right one.
-void SubFilterBgrRow(const std::uint8_t* s, std::uint8_t* out, std::size_t width) {
-    const std::size_t n = 3 * width;
-    std::size_t i = 0;
-    for (; i < n && i < 6; i += 3) {
-        const std::uint8_t left[3] = {i ? s[i - 1] : std::uint8_t{0}, i ? s[i - 2] : std::uint8_t{0},
-                                      i ? s[i - 3] : std::uint8_t{0}};
-        out[i] = static_cast<std::uint8_t>(s[i + 2] - left[0]);
-        out[i + 1] = static_cast<std::uint8_t>(s[i + 1] - left[1]);
-        out[i + 2] = static_cast<std::uint8_t>(s[i] - left[2]);
-    }
-    const Bytes16 redMask = {0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
-    const Bytes16 greenMask = {0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0};
-    const Bytes16 blueMask = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0};
-    // The widest read is s[i + 17]; the store's 16th byte is rewritten next round.
-    for (; i + 18 <= n; i += 15) {
-        const Bytes16 red = Load16(s + i + 2) - Load16(s + i - 1);
-        const Bytes16 green = Load16(s + i) - Load16(s + i - 3);
-        const Bytes16 blue = Load16(s + i - 2) - Load16(s + i - 5);
-        const Bytes16 line = (red & redMask) | (green & greenMask) | (blue & blueMask);
-        std::memcpy(out + i, &line, sizeof line);
-    }
-    for (; i < n; i += 3) {
-        out[i] = static_cast<std::uint8_t>(s[i + 2] - s[i - 1]);
-        out[i + 1] = static_cast<std::uint8_t>(s[i + 1] - s[i - 2]);
-        out[i + 2] = static_cast<std::uint8_t>(s[i] - s[i - 3]);
-    }
-}
-
 }  // namespace
 
 LinePacker PackerFor(std::uint8_t colorType, std::uint8_t bitDepth) {
@@ -202,14 +155,14 @@ LinePacker PackerFor(std::uint8_t colorType, std::uint8_t bitDepth) {
 void LineFilter::FreeDeleter::operator()(std::uint8_t* block) const noexcept { std::free(block); }
 
 LineFilter::Buffer LineFilter::NewLineBuffer(std::uint8_t typeByte) const {
-    auto* block = static_cast<std::uint8_t*>(std::calloc(1 + FMaxLineBytes + LineSlack, 1));
+    auto* block = static_cast<std::uint8_t*>(std::calloc(1 + FMaxLineBytes, 1));
     if (block == nullptr) throw vcl::EOutOfMemory();
     block[0] = typeByte;
     return Buffer(block);
 }
 
 LineFilter::LineFilter(std::uint8_t filterSet, std::size_t maxLineBytes, std::uint32_t pixelStride)
-    : FSet(filterSet & 0x1F), FMaxLineBytes(maxLineBytes), FStride(pixelStride) {
+    : FSet(filterSet & 0x1F), FMaxLineBytes(maxLineBytes), FStride(pixelStride), FBgrSubFilter(ChooseBgrSubFilter()) {
     for (int type = 1; type <= 4; ++type)
         if (FSet & (1u << type)) FCandidates[type] = NewLineBuffer(static_cast<std::uint8_t>(type));
     FRawBlock = NewLineBuffer(0);
@@ -247,7 +200,7 @@ const std::uint8_t* LineFilter::FilterLine() {
 
 const std::uint8_t* LineFilter::FilterSubBgrRow(const std::uint8_t* row) {
     std::uint8_t* out = FCandidates[1].get();
-    SubFilterBgrRow(row, out + 1, FLineBytes / 3);
+    FBgrSubFilter(row, out + 1, FLineBytes / 3);
     return out;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "png/bgr_sub_filter.h"
+
 namespace png {
 
 using GammaTable = std::array<std::uint8_t, 256>;
@@ -74,6 +76,7 @@ private:
     std::uint8_t FSet;
     std::size_t FMaxLineBytes;
     std::uint32_t FStride;
+    BgrSubFilter FBgrSubFilter;
     std::size_t FLineBytes = 0;
     std::array<Buffer, 5> FCandidates;  // by filter type; 0 is unused
     Buffer FRawBlock;

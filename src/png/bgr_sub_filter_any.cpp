@@ -1,0 +1,7 @@
+#include "png/bgr_sub_filter.h"
+
+namespace png {
+
+BgrSubFilter ChooseBgrSubFilter() { return SubFilterBgrRow; }
+
+}  // namespace png
