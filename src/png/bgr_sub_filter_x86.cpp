@@ -1,12 +1,8 @@
 // x86 processors with SSSE3 reorder the bytes of five pixels in one shuffle.
-#include <cstring>
-
 #include "png/bgr_sub_filter.h"
 
 namespace png {
 namespace {
-
-typedef std::uint8_t Bytes16 __attribute__((vector_size(16)));
 
 __attribute__((target("ssse3"))) void SubFilterBgrRowSsse3(const std::uint8_t* row, std::uint8_t* line,
                                                            std::size_t width) {
@@ -15,14 +11,8 @@ __attribute__((target("ssse3"))) void SubFilterBgrRowSsse3(const std::uint8_t* r
     const Bytes16 swapRedBlue = {2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15};
     const std::size_t bytes = 3 * width;
     std::size_t i = 3;
-    for (; i + 16 <= bytes; i += 15) {
-        Bytes16 now, left;
-        std::memcpy(&now, row + i, sizeof now);
-        std::memcpy(&left, row + i - 3, sizeof left);
-        const Bytes16 out = __builtin_shuffle(now - left, swapRedBlue);
-        std::memcpy(line + i, &out, sizeof out);
-    }
-    for (std::size_t x = i / 3; x < width; ++x) SubFilterPixel(row, line, x);
+    for (; i + 16 <= bytes; i += 15) Store16(line + i, __builtin_shuffle(DifferenceWithLeft(row, i), swapRedBlue));
+    SubFilterRemainingPixels(row, line, i, width);
 }
 
 }  // namespace

@@ -145,7 +145,8 @@ TEST(ImageDataTest, TheStreamIsCutIntoFullChunksAndOneWithTheRest) {
     std::uint32_t divisor = static_cast<std::uint32_t>(stream.size()) / 3;
     while (stream.size() % divisor) --divisor;
     ASSERT_GT(divisor, 1u);
-    for (const std::uint32_t limit : {static_cast<std::uint32_t>(stream.size()), divisor, divisor - 1, 1000u}) {
+    const auto total = static_cast<std::uint32_t>(stream.size());
+    for (const std::uint32_t limit : {total, total - 1, divisor, divisor - 1, 1000u}) {
         image.IdatLimit = static_cast<std::int32_t>(limit);
         const auto chunks = testsupport::ReadChunks(pngtest::SaveToBytes(image));
         std::vector<std::size_t> sizes;
