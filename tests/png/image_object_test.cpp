@@ -8,25 +8,17 @@
 #include "platform/vcl/memory_dib.h"
 #include "png/pngimage.h"
 #include "png_test_image.h"
+#include "support/error_message.h"
 
 namespace {
 
 using namespace png;
+using testsupport::MessageOf;
 
 std::array<std::uint8_t, 256> Identity() {
     std::array<std::uint8_t, 256> table;
     std::iota(table.begin(), table.end(), 0);
     return table;
-}
-
-template <class E>
-std::string MessageOf(auto&& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "<no exception>";
 }
 
 TEST(ImageObjectTest, ANewImageIsEmptyWithDefaultSettings) {

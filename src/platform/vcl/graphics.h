@@ -14,6 +14,29 @@ namespace vcl {
 // An RGB colour as 0x00BBGGRR.
 using TColor = std::int32_t;
 
+// A window of the desktop, as the system names it; 0 is no window.
+using HWND = std::uintptr_t;
+
+struct TPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+    friend bool operator==(const TPoint&, const TPoint&) = default;
+};
+
+// Screen coordinates; right and bottom are exclusive.
+struct TRect {
+    std::int32_t Left = 0;
+    std::int32_t Top = 0;
+    std::int32_t Right = 0;
+    std::int32_t Bottom = 0;
+    std::int32_t Width() const { return Right - Left; }
+    std::int32_t Height() const { return Bottom - Top; }
+    friend bool operator==(const TRect&, const TRect&) = default;
+};
+
+// Raster operation of a plain block copy: layered windows are not copied.
+inline constexpr std::uint32_t SRCCOPY = 0x00CC0020;
+
 // The colour as a 32-bit RGB value (red in the low byte); the high byte is dropped.
 std::uint32_t ColorToRGB(TColor color);
 
@@ -108,22 +131,62 @@ public:
     virtual void SaveToStream(TStream& stream) = 0;
 };
 
+class Platform;
+class WindowDC;
+class TBitmap;
+
+// A drawing surface: a bitmap's, or one attached to a window's device context.
+class TCanvas {
+public:
+    explicit TCanvas(Platform& platform) : FPlatform(platform) {}
+
+    // Attaches a device context, which the canvas does not own; null detaches.
+    void SetHandle(WindowDC* dc) noexcept { FDC = dc; }
+
+    std::uint32_t CopyMode = SRCCOPY;
+
+    // Copies a rectangle of `source` onto a rectangle of this canvas of the same size.
+    void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
+
+private:
+    friend class TBitmap;
+    Platform& FPlatform;
+    WindowDC* FDC = nullptr;
+    TBitmap* FBitmap = nullptr;
+};
+
 // A bitmap of the framework: a device bitmap plus its transparency settings.
+// Made through the platform, it is in the screen's own format and is
+// recreated when its size changes.
 class TBitmap : public TPersistent {
 public:
     TBitmap() = default;
     explicit TBitmap(std::unique_ptr<DeviceBitmap> handle) : FHandle(std::move(handle)) {}
+    explicit TBitmap(Platform& platform);
+    ~TBitmap() override;
 
     const char* ClassName() const override { return "TBitmap"; }
 
     // The device bitmap, null while the bitmap is empty.
     DeviceBitmap* Handle() const noexcept { return FHandle.get(); }
 
+    int Width() const noexcept { return FWidth; }
+    int Height() const noexcept { return FHeight; }
+    void SetWidth(int width);
+    void SetHeight(int height);
+    TCanvas& Canvas();
+
     bool Transparent = false;
     TColor TransparentColor = 0;
 
 private:
+    void Recreate();
+
+    Platform* FPlatform = nullptr;
+    int FWidth = 0;
+    int FHeight = 0;
     std::unique_ptr<DeviceBitmap> FHandle;
+    std::unique_ptr<TCanvas> FCanvas;
 };
 
 }  // namespace vcl

@@ -31,7 +31,16 @@ public:
     EInvalidCast() : Exception("Invalid class typecast") {}
 };
 
+class EInvalidOperation : public Exception {
+    using Exception::Exception;
+};
+
 class EConvertError : public Exception {
+    using Exception::Exception;
+};
+
+// A failure of the operating system, with its own description of the error.
+class EOSError : public Exception {
     using Exception::Exception;
 };
 
@@ -46,6 +55,7 @@ class EFCreateError : public EStreamError {
 class EWriteError : public EStreamError {
 public:
     EWriteError() : EStreamError("Stream write error") {}
+    explicit EWriteError(std::string message) : EStreamError(std::move(message)) {}
 };
 
 using FormatArg = std::variant<std::string_view, std::int64_t>;

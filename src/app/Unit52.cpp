@@ -1,0 +1,255 @@
+#include "app/Unit52.h"
+
+#include "app/Unit54.h"
+#include "app/capture_paths.h"
+#include "platform/vcl/file_save.h"
+
+namespace app {
+namespace {
+
+using vcl::ControlKind;
+using vcl::ControlSpec;
+
+// clBtnFace: the system's dialog colour.
+constexpr vcl::TColor clBtnFace = static_cast<vcl::TColor>(0xFF00000F);
+
+constexpr std::uint8_t FirstPolledKey = 0x29;
+constexpr std::uint8_t EndOfScan = 0x5B;
+constexpr std::uint16_t FreshPress = 0x8001;
+
+// The backdrop reaches 7 pixels beyond the window on the left, 8 on the right,
+// 8 above and 7 below.
+constexpr int BackdropLeft = 7;
+constexpr int BackdropTop = 8;
+constexpr int BackdropGrowth = 15;
+
+vcl::FormDescription Form52Description() {
+    vcl::FormDescription d;
+    d.caption = "Tivalo";
+    d.clientWidth = 362;
+    d.clientHeight = 287;
+    d.borderStyle = vcl::TBorderStyle::bsSingle;
+    d.position = vcl::TPosition::poScreenCenter;
+    d.alphaBlend = true;
+    d.alphaBlendValue = 255;
+    d.color = clBtnFace;
+    return d;
+}
+
+ControlSpec Spec(ControlKind kind, const char* name, vcl::TRect bounds, const char* text, const char* parent = "") {
+    ControlSpec spec;
+    spec.kind = kind;
+    spec.name = name;
+    spec.bounds = bounds;
+    spec.text = text;
+    spec.parentName = parent;
+    return spec;
+}
+
+ControlSpec Box(const char* name, int left, int top, int width, int height, const char* text, const char* parent = "") {
+    return Spec(ControlKind::GroupBox, name, {left, top, left + width, top + height}, text, parent);
+}
+
+ControlSpec Text(ControlKind kind, const char* name, int left, int top, int width, int height, const char* text,
+                 const char* parent) {
+    return Spec(kind, name, {left, top, left + width, top + height}, text, parent);
+}
+
+ControlSpec AreaComboSpec() {
+    ControlSpec spec = Text(ControlKind::ComboBox, "AreaCombo", 96, 19, 241, 21, "", "GroupBox1");
+    spec.items = {"Whole Screen", "Selected Region", "Active Window"};
+    return spec;
+}
+
+}  // namespace
+
+TForm52::TForm52(vcl::TApplication& application)
+    : TForm(application, Form52Description()),
+      GroupBox1(*this, Box("GroupBox1", 8, 8, 345, 57, "Area")),
+      Label5(*this, Text(ControlKind::Label, "Label5", 24, 18, 25, 13, "Area", "GroupBox1")),
+      AreaCombo(*this, AreaComboSpec()),
+      GroupBox2(*this, Box("GroupBox2", 8, 72, 345, 81, "Output")),
+      Label1(*this, Text(ControlKind::Label, "Label1", 24, 18, 44, 13, "Directory", "GroupBox2")),
+      Label2(*this, Text(ControlKind::Label, "Label2", 24, 46, 30, 13, "Prefix", "GroupBox2")),
+      Edit1(*this, Text(ControlKind::Edit, "Edit1", 96, 44, 241, 21, "screen", "GroupBox2")),
+      FolderEdit(*this, Text(ControlKind::Edit, "FolderEdit", 96, 16, 177, 21, "Output", "GroupBox2")),
+      Button2(*this, Text(ControlKind::Button, "Button2", 272, 15, 64, 21, "Browse", "GroupBox2")),
+      GroupBox3(*this, Box("GroupBox3", 8, 160, 345, 89, "Hotkeys")),
+      Label3(*this, Text(ControlKind::Label, "Label3", 24, 18, 60, 13, "Save screen", "GroupBox3")),
+      Label6(*this, Text(ControlKind::Label, "Label6", 96, 16, 70, 13, "[Print Screen]", "GroupBox3")),
+      Label4(*this, Text(ControlKind::Label, "Label4", 24, 46, 65, 13, "Show window", "GroupBox3")),
+      HotKey2(*this, Text(ControlKind::HotKey, "HotKey2", 96, 40, 121, 19, "F6", "GroupBox3")),
+      Button1(*this, Text(ControlKind::Button, "Button1", 280, 256, 75, 25, "Exit", "")),
+      Button3(*this, Text(ControlKind::Button, "Button3", 200, 256, 75, 25, "About", "")),
+      Timer1(application, 1, [this] { Timer1Timer(); }),
+      PopupMenu1({{"Show1", "Show"}, {"Quit1", "Quit"}}) {
+    if (application.MainForm == nullptr) application.MainForm = this;
+    OnClose = [this](vcl::TCloseAction& action) { FormClose(action); };
+    AreaCombo.SetOnChange([this] { AreaComboChange(); });
+    Edit1.SetOnChange([this] { Edit1Change(); });
+    Button1.SetOnClick([this] { Button1Click(); });
+    PopupMenu1.Items[0].OnClick = [this] { Show1Click(); };
+    PopupMenu1.Items[1].OnClick = [this] { Quit1Click(); };
+    FormCreate();
+}
+
+TForm52::~TForm52() = default;
+
+void TForm52::FormCreate() {
+    FShotNumber = 0;
+    FAppDir = ExtractFilePath(System().ExecutableName());
+    AreaCombo.SetItemIndex(0);
+}
+
+// Closing only hides the window; the program goes on capturing.
+void TForm52::FormClose(vcl::TCloseAction& action) {
+    action = vcl::TCloseAction::caNone;
+    Hide();
+}
+
+void TForm52::Button1Click() { Close(); }
+
+void TForm52::Show1Click() { Show(); }
+
+void TForm52::Quit1Click() { Application().Terminate(); }
+
+void TForm52::AreaComboChange() {
+    if (AreaCombo.ItemIndex() != 1) return;
+    FSelectors.push_back(std::make_unique<selector::TForm53>(Application()));
+    CurrentSelector = FSelectors.back().get();
+    Hide();
+    CurrentSelector->Show();
+}
+
+void TForm52::Edit1Change() { FShotNumber = 0; }
+
+// Polls the keys 0x29 to 0x5A. A key freshly pressed while Print Screen
+// counts as pressed captures once; the key is then polled again, which finds
+// its pressed-since bit cleared, and the scan moves on.
+void TForm52::Timer1Timer() {
+    png::TPNGObject image;
+    vcl::TBitmap screen(System());
+    FScanKey = FirstPolledKey;
+    do {
+        if (System().GetAsyncKeyState(FScanKey) != FreshPress)
+            ++FScanKey;
+        else if (System().GetAsyncKeyState(VK_SNAPSHOT) != 0)
+            Capture(image, screen);
+    } while (FScanKey != EndOfScan);
+}
+
+void TForm52::Capture(png::TPNGObject& image, vcl::TBitmap& screen) {
+    ++FShotNumber;
+    FillFromSource(screen);
+    const std::string folder = PrepareOutputFolder();
+    image.Assign(&screen);
+    const std::string fileName = vcl::Format("%s%0.3d.png", {Edit1.Text(), std::int64_t{FShotNumber}});
+    const std::string path = folder + fileName;
+    if (NamesDevice(path))
+        throw vcl::EFCreateError(vcl::Format("Cannot create file \"%s\". %s",
+                                             {System().Files().ExpandFileName(path), "The name is reserved for a device."}));
+    vcl::SaveGraphicSafely(image, System().Files(), path);
+    SetCaption("Brendal, saved: " + fileName);
+}
+
+void TForm52::FillFromSource(vcl::TBitmap& screen) {
+    switch (AreaCombo.ItemIndex()) {
+        case 0: ShotScreen(screen); break;
+        case 1: ShotRegion(screen); break;
+        case 2: ShotWindow(screen); break;
+        default: break;
+    }
+}
+
+std::string TForm52::PrepareOutputFolder() {
+    const std::string folder = ResolveOutputFolder(FolderEdit.Text(), FAppDir);
+    System().Files().ForceDirectories(folder);
+    return folder;
+}
+
+namespace {
+
+// A canvas on a window's device context; the canvas lets go of the context
+// before the context is released.
+class WindowCanvas {
+public:
+    WindowCanvas(vcl::Platform& platform, vcl::HWND window)
+        : FContext(platform.GetWindowDC(window)), FCanvas(platform) {
+        FCanvas.SetHandle(FContext.get());
+    }
+    ~WindowCanvas() { FCanvas.SetHandle(nullptr); }
+    vcl::TCanvas& Canvas() noexcept { return FCanvas; }
+
+private:
+    std::unique_ptr<vcl::WindowDC> FContext;
+    vcl::TCanvas FCanvas;
+};
+
+// Sizes the bitmap to the rectangle and copies the rectangle's pixels into it.
+void CopyBlock(vcl::TBitmap& screen, vcl::TCanvas& source, const vcl::TRect& rect) {
+    screen.SetWidth(rect.Width());
+    screen.SetHeight(rect.Height());
+    screen.Canvas().CopyRect({0, 0, rect.Width(), rect.Height()}, source, rect);
+}
+
+}  // namespace
+
+void TForm52::ShotScreen(vcl::TBitmap& screen) {
+    WindowCanvas source(System(), System().GetDesktopWindow());
+    const vcl::TRect primary{0, 0, System().GetSystemMetrics(vcl::SM_CXSCREEN),
+                             System().GetSystemMetrics(vcl::SM_CYSCREEN)};
+    CopyBlock(screen, source.Canvas(), primary);
+}
+
+// Without a foreground window, or with one of no area, there is nothing to capture.
+vcl::TRect TForm52::ForegroundRect(vcl::HWND window) const {
+    vcl::TRect rect;
+    if (window == 0 || !System().GetWindowRect(window, rect))
+        throw vcl::EInvalidOperation("There is no active window to capture");
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        throw vcl::EInvalidOperation("The active window has no area to capture");
+    return rect;
+}
+
+void TForm52::ShotRegion(vcl::TBitmap& screen) {
+    if (CurrentSelector == nullptr) throw vcl::EInvalidOperation("No region has been selected");
+    selector::TForm53& selector = *CurrentSelector;
+    selector.SetBorderStyle(vcl::TBorderStyle::bsNone);
+    try {
+        CopyRegion(screen);
+    } catch (...) {
+        FinishRegionCapture(selector);
+        throw;
+    }
+    FinishRegionCapture(selector);
+}
+
+void TForm52::CopyRegion(vcl::TBitmap& screen) {
+    const vcl::HWND foreground = System().GetForegroundWindow();
+    WindowCanvas source(System(), 0);
+    CopyBlock(screen, source.Canvas(), ForegroundRect(foreground));
+}
+
+// The selector hides and the main window comes back; the selector gets a
+// frame again while nobody sees it.
+void TForm52::FinishRegionCapture(selector::TForm53& selector) {
+    selector.Close();
+    Show();
+    selector.SetBorderStyle(vcl::TBorderStyle::bsSizeToolWin);
+}
+
+void TForm52::ShotWindow(vcl::TBitmap& screen) {
+    const vcl::HWND target = System().GetForegroundWindow();
+    const vcl::TRect rect = ForegroundRect(target);
+    TForm54 backdrop(Application());
+    WindowCanvas source(System(), System().GetDesktopWindow());
+    const int left = rect.Left - BackdropLeft;
+    const int top = rect.Top - BackdropTop;
+    backdrop.SetBoundsRect({left, top, left + rect.Width() + BackdropGrowth, top + rect.Height() + BackdropGrowth});
+    backdrop.Show();
+    System().ShowWindow(target, vcl::SW_SHOWNOACTIVATE);
+    System().BringWindowToTop(target);
+    CopyBlock(screen, source.Canvas(), rect);
+}
+
+}  // namespace app

@@ -1,0 +1,85 @@
+// Child controls of forms, and the timer.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/vcl/forms.h"
+
+namespace vcl {
+
+// A control on a form; the form's native window holds its native twin.
+class TControl : protected ControlEvents {
+public:
+    TControl(TForm& form, const ControlSpec& spec);
+    ~TControl() override;
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    const std::string& Name() const noexcept { return FName; }
+
+protected:
+    void Changed() override;
+    void Clicked() override;
+    NativeControl& Native() const noexcept { return *FNative; }
+    TApplication& Application() const noexcept { return FApplication; }
+
+    std::function<void()> FOnChange;
+    std::function<void()> FOnClick;
+
+private:
+    TApplication& FApplication;
+    std::string FName;
+    std::unique_ptr<NativeControl> FNative;
+};
+
+// Controls that only show text: labels and group boxes.
+class TLabel : public TControl {
+public:
+    using TControl::TControl;
+};
+using TGroupBox = TLabel;
+using TShape = TLabel;
+
+class TEdit : public TControl {
+public:
+    using TControl::TControl;
+    std::string Text() const { return Native().Text(); }
+    void SetText(const std::string& text) { Native().SetText(text); }
+    void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
+};
+
+class TComboBox : public TControl {
+public:
+    using TControl::TControl;
+    int ItemIndex() const { return Native().ItemIndex(); }
+    // Selecting from code does not report a change.
+    void SetItemIndex(int index) { Native().SetItemIndex(index); }
+    void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
+};
+
+class TButton : public TControl {
+public:
+    using TControl::TControl;
+    void SetOnClick(std::function<void()> handler) { FOnClick = std::move(handler); }
+};
+
+// A control that records a key combination.
+class THotKey : public TControl {
+public:
+    using TControl::TControl;
+    void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
+};
+
+// Calls its handler at every tick of the system timer while it exists.
+class TTimer {
+public:
+    TTimer(TApplication& application, unsigned intervalMs, std::function<void()> onTimer);
+
+private:
+    std::unique_ptr<NativeTimer> FNative;
+};
+
+}  // namespace vcl
