@@ -9,7 +9,8 @@
 
 #include "app/Unit52.h"
 #include "platform/sim/simulated_desktop.h"
-#include "support/png_file_reader.h"
+#include "support/libpng_decoder.h"
+#include "support/png_chunks.h"
 #include "support/test_folder.h"
 
 namespace apptest {

@@ -7,7 +7,7 @@
 #include "platform/vcl/file_save.h"
 #include "platform/vcl/sysutils.h"
 #include "support/error_message.h"
-#include "support/png_file_reader.h"
+#include "support/png_chunks.h"
 #include "support/test_folder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/vcl/memory_dib.h"
 #include "png/pngimage.h"
 #include "png_test_image.h"
-#include "support/png_file_reader.h"
+#include "support/png_chunks.h"
 
 namespace {
 
@@ -122,7 +122,6 @@ TEST(BitmapImportTest, TransparentBitmapsGetATransparencyChunk) {
     indexed.TransparentColor = 0x1E140A;
     image.Assign(&indexed);
     EXPECT_EQ(SavedTransparency(image), (Bytes{255, 255, 255, 0}));
-    EXPECT_NO_THROW(testsupport::DecodeWithLibpng(pngtest::SaveToBytes(image)));
 }
 
 TEST(BitmapImportTest, AnUnmatchedTransparentColourLeavesEveryEntryOpaque) {
@@ -133,9 +132,7 @@ TEST(BitmapImportTest, AnUnmatchedTransparentColourLeavesEveryEntryOpaque) {
     bitmap.TransparentColor = 0x123456;
     TPNGObject image;
     image.Assign(&bitmap);
-    EXPECT_EQ(SavedTransparency(image), (Bytes{255}));
-    const testsupport::DecodedPng decoded = testsupport::DecodeWithLibpng(pngtest::SaveToBytes(image));
-    EXPECT_LE(decoded.transparency.size(), decoded.palette.size());
+    EXPECT_EQ(SavedTransparency(image), (Bytes{255})) << "no more entries than the palette's two";
 }
 
 // A device bitmap that reports any record and may fail to deliver its pixels.

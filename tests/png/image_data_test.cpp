@@ -6,7 +6,7 @@
 
 #include "png/pngimage.h"
 #include "png_test_image.h"
-#include "support/png_file_reader.h"
+#include "support/png_chunks.h"
 
 namespace {
 
@@ -109,16 +109,32 @@ TEST(ImageDataTest, TheTopRowComesFirstWithTheFirstAlphaRow) {
     EXPECT_EQ(FilteredData(image), (Bytes{0, 7, 70, 0, 9, 90}));
 }
 
+// The raw line behind a Sub-filtered one.
+Bytes Unfiltered(const std::uint8_t* line, std::size_t lineBytes, std::size_t stride) {
+    Bytes raw(lineBytes);
+    for (std::size_t i = 0; i < lineBytes; ++i) raw[i] = static_cast<std::uint8_t>(line[i] + (i >= stride ? raw[i - stride] : 0));
+    return raw;
+}
+
 TEST(ImageDataTest, ColourBytesPassThroughTheInverseGammaTable) {
-    TPNGObject image;
-    TChunkIHDR& header = pngtest::BuildImage(image, 33, 5, 2, 8);
-    FillNoise(header, 4);
-    for (int i = 0; i < 256; ++i) image.InverseGammaTable[i] = static_cast<std::uint8_t>(i / 2);
-    const testsupport::DecodedPng decoded = testsupport::DecodeWithLibpng(pngtest::SaveToBytes(image));
-    for (std::uint32_t y = 0; y < 5; ++y)
-        for (std::uint32_t x = 0; x < 33; ++x)
-            for (int c = 0; c < 3; ++c)
-                ASSERT_EQ(decoded.Sample(x, y, c), image.PixelRow(y)[3 * x + 2 - c] / 2) << x << "," << y << "," << c;
+    for (const std::uint8_t colorType : {2, 6}) {
+        TPNGObject image;
+        TChunkIHDR& header = pngtest::BuildImage(image, 33, 5, colorType, 8);
+        FillNoise(header, 4);
+        for (int i = 0; i < 256; ++i) image.InverseGammaTable[i] = static_cast<std::uint8_t>(i / 2);
+        const std::size_t stride = colorType == 2 ? 3 : 4;
+        const Bytes data = FilteredData(image);
+        for (std::uint32_t y = 0; y < 5; ++y) {
+            const Bytes raw = Unfiltered(&data[y * (33 * stride + 1) + 1], 33 * stride, stride);
+            for (std::uint32_t x = 0; x < 33; ++x) {
+                const std::uint8_t* in = image.PixelRow(y) + 3 * x;
+                Bytes expected{std::uint8_t(in[2] / 2), std::uint8_t(in[1] / 2), std::uint8_t(in[0] / 2)};
+                if (colorType == 6) expected.push_back(image.AlphaRow(y)[x]);
+                ASSERT_EQ(Bytes(raw.begin() + stride * x, raw.begin() + stride * (x + 1)), expected)
+                    << int(colorType) << ": " << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST(ImageDataTest, Adam7OnOnePixelWritesOnlyTheFirstPass) {
@@ -209,16 +225,22 @@ TEST(ImageDataTest, ImageDataWithoutAHeaderFirstIsAnInvalidCast) {
 }
 
 // Rows of every width cover the fused pack-and-filter loop's head, body and tail.
-TEST(ImageDataTest, SubFilteredTruecolourRowsDecodeToTheirPixelsAtEveryWidth) {
+TEST(ImageDataTest, SubFilteredTruecolourRowsRestoreToTheirPixelsAtEveryWidth) {
     for (std::uint32_t width = 1; width <= 48; ++width) {
         TPNGObject image;
         TChunkIHDR& header = pngtest::BuildImage(image, width, 3, 2, 8);
         FillNoise(header, width);
-        const testsupport::DecodedPng decoded = testsupport::DecodeWithLibpng(pngtest::SaveToBytes(image));
-        for (std::uint32_t y = 0; y < 3; ++y)
+        const Bytes data = FilteredData(image);
+        const std::size_t lineBytes = 3 * width;
+        ASSERT_EQ(data.size(), 3 * (lineBytes + 1));
+        for (std::uint32_t y = 0; y < 3; ++y) {
+            const std::uint8_t* line = &data[y * (lineBytes + 1)];
+            ASSERT_EQ(line[0], 1) << "Sub";
+            const Bytes restored = Unfiltered(line + 1, lineBytes, 3);
             for (std::uint32_t x = 0; x < width; ++x)
                 for (int c = 0; c < 3; ++c)
-                    ASSERT_EQ(decoded.Sample(x, y, c), image.PixelRow(y)[3 * x + 2 - c]) << "width " << width;
+                    ASSERT_EQ(restored[3 * x + c], image.PixelRow(y)[3 * x + 2 - c]) << "width " << width;
+        }
     }
 }
 

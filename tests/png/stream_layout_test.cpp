@@ -8,7 +8,7 @@
 #include "png/pngimage.h"
 #include "png_test_image.h"
 #include "support/limited_stream.h"
-#include "support/png_file_reader.h"
+#include "support/png_chunks.h"
 
 namespace {
 

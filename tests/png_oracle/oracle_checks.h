@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "png/png_image.h"
-#include "support/png_file_reader.h"
+#include "support/libpng_decoder.h"
+#include "support/png_chunks.h"
 
 namespace pngoracle {
 

@@ -19,7 +19,8 @@
 
 #include "platform/vcl/classes.h"
 #include "png/png_image.h"
-#include "support/png_file_reader.h"
+#include "support/libpng_decoder.h"
+#include "support/png_chunks.h"
 #include "tools/bmp_test_image.h"
 #include "tools/png-encode/bmp_reader.h"
 

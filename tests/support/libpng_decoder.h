@@ -1,30 +1,11 @@
-// Test oracles that read PNG bytes without our encoder's code: a chunk
-// walker with zlib inflate, and a full decode through libpng.
+// A test oracle that decodes PNG bytes with libpng.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace testsupport {
-
-struct RawChunk {
-    std::string type;
-    std::vector<std::uint8_t> data;
-    std::uint32_t storedCrc = 0;
-    bool crcOk = false;
-};
-
-// Splits a PNG file into its chunks. Throws std::runtime_error when the
-// signature is wrong or a chunk runs past the end.
-std::vector<RawChunk> ReadChunks(const std::vector<std::uint8_t>& file);
-
-// The data of all IDAT chunks, joined in order.
-std::vector<std::uint8_t> JoinedIdat(const std::vector<RawChunk>& chunks);
-
-// Inflates one complete zlib stream; throws std::runtime_error if it is not.
-std::vector<std::uint8_t> Inflate(const std::vector<std::uint8_t>& stream);
 
 struct DecodedPng {
     std::uint32_t width = 0;
@@ -47,7 +28,5 @@ struct DecodedPng {
 // Decodes with libpng, which checks every CRC. Throws std::runtime_error
 // with libpng's message on any error or warning.
 DecodedPng DecodeWithLibpng(const std::vector<std::uint8_t>& file);
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path);
 
 }  // namespace testsupport
