@@ -97,6 +97,8 @@ public:
     // command; returns when the mouse button is released.
     virtual void SystemCommand(std::uint32_t command) = 0;
     virtual void ReleaseCapture() = 0;
+    // The density of the window's screen; descriptions are made at 96.
+    virtual int PixelsPerInch() const { return 96; }
     virtual std::unique_ptr<NativeControl> CreateControl(const ControlSpec& spec, ControlEvents& events) = 0;
 };
 

@@ -43,11 +43,14 @@ TForm::TForm(TApplication& application, const FormDescription& description)
     const TRect designed{description.left, description.top, description.left + description.clientWidth,
                          description.top + description.clientHeight};
     FWindow = System().CreateWindow(FStyle, designed, *this);
-    // The description gives the client size; the frame comes around it.
+    // The description gives the client size at 96 pixels per inch; the frame comes around it.
+    const int ppi = FWindow->PixelsPerInch();
+    const int clientWidth = (description.clientWidth * ppi + 48) / 96;
+    const int clientHeight = (description.clientHeight * ppi + 48) / 96;
     const TRect client = FWindow->ClientRect();
     const TRect outer = FWindow->Bounds();
-    FWindow->SetBounds({outer.Left, outer.Top, outer.Right + (description.clientWidth - client.Width()),
-                        outer.Bottom + (description.clientHeight - client.Height())});
+    FWindow->SetBounds({outer.Left, outer.Top, outer.Right + (clientWidth - client.Width()),
+                        outer.Bottom + (clientHeight - client.Height())});
     if (description.position == TPosition::poScreenCenter) CenterOnScreen();
     if (description.visible) Show();
 }

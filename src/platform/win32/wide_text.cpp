@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/vcl/sysutils.h"
+
 namespace win32 {
 
 std::wstring Widen(const std::string& utf8) {
@@ -32,5 +34,9 @@ std::string SystemErrorText(unsigned long code) {
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
     return text.empty() ? "Error " + std::to_string(code) : Narrow(text);
 }
+
+void RaiseOSError(unsigned long code) { throw vcl::EOSError(SystemErrorText(code)); }
+
+void RaiseLastOSError() { RaiseOSError(GetLastError()); }
 
 }  // namespace win32

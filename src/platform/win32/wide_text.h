@@ -11,4 +11,11 @@ std::string Narrow(const std::wstring& utf16);
 // The system's description of an error code, without the trailing line break.
 std::string SystemErrorText(unsigned long code);
 
+// The one way a failed system call becomes an error of the program:
+// vcl::EOSError with the system's description of the error code.
+[[noreturn]] void RaiseOSError(unsigned long code);
+
+// The same for the calling thread's last error (GetLastError).
+[[noreturn]] void RaiseLastOSError();
+
 }  // namespace win32

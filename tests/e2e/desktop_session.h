@@ -1,0 +1,91 @@
+// A virtual X display with the Windows program running on it under Wine,
+// driven with real key presses and looked at through the X server.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/libpng_decoder.h"
+
+namespace e2e {
+
+// A child process in its own process group, ended with the group.
+class Subprocess {
+public:
+    Subprocess(const std::vector<std::string>& command, const std::vector<std::string>& environment,
+               const std::filesystem::path& log);
+    ~Subprocess();
+    Subprocess(const Subprocess&) = delete;
+    Subprocess& operator=(const Subprocess&) = delete;
+    bool Running() const;
+
+private:
+    pid_t FPid;
+};
+
+// Runs a command to its end; returns its standard output. Throws when it fails.
+std::string Run(const std::vector<std::string>& command, const std::vector<std::string>& environment = {});
+
+class DesktopSession {
+public:
+    // Starts Xvfb at width x height x 24 and a fresh Wine prefix in `work`.
+    DesktopSession(std::filesystem::path work, int width, int height);
+    ~DesktopSession();
+
+    // Starts the program from its folder; waits for its window.
+    void StartProgram(const std::filesystem::path& exe);
+    std::string MainWindow() const { return FMainWindow; }
+
+    // Holds a key down for about 100 ms, as a person does; keys are X key names.
+    void HoldKey(const std::string& key, std::chrono::milliseconds hold = std::chrono::milliseconds(100));
+    void PressKeyDown(const std::string& key);
+    void ReleaseKey(const std::string& key);
+    void Focus(const std::string& window);
+    std::string WindowName(const std::string& window) const;
+    bool WindowVisible(const std::string& window) const;
+    // Windows whose name matches the pattern exactly.
+    std::vector<std::string> FindWindows(const std::string& name) const;
+
+    // Shows a BMP picture at the screen's top-left corner, through a Windows
+    // program: Wine's screen copies see only Wine's own windows.
+    void ShowPicture(const std::filesystem::path& showPictureExe, const std::filesystem::path& picture);
+    // The whole screen, as the X server holds it.
+    testsupport::DecodedPng ScreenShot() const;
+
+    // The host path of a file in the program's folder.
+    std::filesystem::path ProgramFile(const std::string& relative) const { return FProgramFolder / relative; }
+
+    // Waits until the condition holds, or the timeout passes; returns whether it held.
+    template <class Condition>
+    bool WaitFor(Condition condition, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+
+    std::vector<std::string> Environment() const;
+
+private:
+    std::filesystem::path FWork;
+    std::string FDisplay;
+    std::filesystem::path FPrefix;
+    std::filesystem::path FProgramFolder;
+    std::unique_ptr<Subprocess> FXServer;
+    std::unique_ptr<Subprocess> FPicture;
+    std::unique_ptr<Subprocess> FProgram;
+    std::string FMainWindow;
+};
+
+template <class Condition>
+bool DesktopSession::WaitFor(Condition condition, std::chrono::milliseconds timeout) const {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return condition();
+}
+
+}  // namespace e2e

@@ -1,0 +1,132 @@
+// The Windows program under Wine on a virtual display, driven by real keys.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "e2e/desktop_session.h"
+#include "support/png_chunks.h"
+#include "support/test_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr int ScreenWidth = 1024;
+constexpr int ScreenHeight = 768;
+
+struct WindowGeometry {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool Contains(int px, int py) const { return px >= x && px < x + width && py >= y && py < y + height; }
+};
+
+WindowGeometry GeometryOf(const e2e::DesktopSession& session, const std::string& window) {
+    std::istringstream shell(e2e::Run({"xdotool", "getwindowgeometry", "--shell", window}, session.Environment()));
+    WindowGeometry geometry;
+    for (std::string line; std::getline(shell, line);) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const int value = std::atoi(line.c_str() + equals + 1);
+        if (key == "X") geometry.x = value;
+        if (key == "Y") geometry.y = value;
+        if (key == "WIDTH") geometry.width = value;
+        if (key == "HEIGHT") geometry.height = value;
+    }
+    return geometry;
+}
+
+class ProgramE2eTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* exe = std::getenv("TIVALO_EXE");
+        const char* showPicture = std::getenv("TIVALO_SHOW_PICTURE");
+        if (exe == nullptr || showPicture == nullptr)
+            GTEST_SKIP() << "TIVALO_EXE and TIVALO_SHOW_PICTURE name no Windows builds";
+        session = std::make_unique<e2e::DesktopSession>(folder.Path(), ScreenWidth, ScreenHeight);
+        const fs::path picture = folder.Path() / "desktop.bmp";
+        e2e::Run({SAMPLE_SCREENSHOT_PATH, picture.string(), std::to_string(ScreenWidth), std::to_string(ScreenHeight)});
+        session->ShowPicture(showPicture, picture);
+        session->StartProgram(exe);
+        session->Focus(session->MainWindow());
+    }
+
+    fs::path Shot(int number) const {
+        char name[32];
+        std::snprintf(name, sizeof name, "Output/screen%03d.png", number);
+        return session->ProgramFile(name);
+    }
+
+    // Waits for a saved file; the save writes beside it and renames, so it is complete once it exists.
+    bool Saved(int number) const {
+        return session->WaitFor([&] { return fs::exists(Shot(number)); });
+    }
+
+    testsupport::TestFolder folder;
+    std::unique_ptr<e2e::DesktopSession> session;
+};
+
+TEST_F(ProgramE2eTest, PrintScreenSavesWhatTheScreenShows) {
+    EXPECT_EQ(session->WindowName(session->MainWindow()), "Tivalo");
+    const WindowGeometry mainWindow = GeometryOf(*session, session->MainWindow());
+    session->HoldKey("Print");
+    ASSERT_TRUE(Saved(1));
+    const testsupport::DecodedPng screen = session->ScreenShot();
+    const auto file = testsupport::ReadFileBytes(Shot(1).string());
+    const testsupport::DecodedPng shot = testsupport::DecodeWithLibpng(file);
+
+    ASSERT_EQ(shot.width, static_cast<std::uint32_t>(ScreenWidth));
+    ASSERT_EQ(shot.height, static_cast<std::uint32_t>(ScreenHeight));
+    EXPECT_EQ(shot.colorType, 2);
+    EXPECT_EQ(shot.bitDepth, 8);
+    int compared = 0;
+    for (int y = 0; y < ScreenHeight; ++y)
+        for (int x = 0; x < ScreenWidth; ++x) {
+            if (mainWindow.Contains(x, y)) continue;  // its caption changed after the save
+            for (int c = 0; c < 3; ++c) ASSERT_EQ(shot.Sample(x, y, c), screen.Sample(x, y, c)) << x << "," << y;
+            ++compared;
+        }
+    EXPECT_GT(compared, ScreenWidth * ScreenHeight / 2);
+
+    const auto chunks = testsupport::ReadChunks(file);
+    std::vector<std::size_t> idatSizes;
+    for (const auto& chunk : chunks)
+        if (chunk.type == "IDAT") idatSizes.push_back(chunk.data.size());
+    ASSERT_FALSE(idatSizes.empty());
+    for (std::size_t i = 0; i + 1 < idatSizes.size(); ++i) EXPECT_EQ(idatSizes[i], 65535u);
+    const auto lines = testsupport::Inflate(testsupport::JoinedIdat(chunks));
+    for (std::size_t at = 0; at < lines.size(); at += 3 * ScreenWidth + 1) ASSERT_EQ(lines[at], 1) << "Sub";
+
+    EXPECT_TRUE(session->WaitFor([&] { return session->WindowName(session->MainWindow()) == "Brendal, saved: screen001.png"; }));
+}
+
+TEST_F(ProgramE2eTest, LettersCaptureOnlyWhilePrintScreenIsHeld) {
+    session->HoldKey("a");
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(fs::exists(Shot(1))) << "a letter alone";
+    session->PressKeyDown("Print");
+    ASSERT_TRUE(Saved(1));
+    session->HoldKey("b");
+    EXPECT_TRUE(Saved(2)) << "a letter with Print Screen held";
+    session->ReleaseKey("Print");
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(fs::exists(Shot(3)));
+}
+
+// "Exit" sits 45 pixels left of the client area's right edge and 19 above its
+// bottom (its centre, at 96 pixels per inch); the frame is 3 pixels wide.
+TEST_F(ProgramE2eTest, ExitHidesTheWindowAndCapturingGoesOn) {
+    const WindowGeometry window = GeometryOf(*session, session->MainWindow());
+    e2e::Run({"xdotool", "mousemove", std::to_string(window.x + window.width - 3 - 45),
+              std::to_string(window.y + window.height - 3 - 19), "click", "1"},
+             session->Environment());
+    ASSERT_TRUE(session->WaitFor([&] { return !session->WindowVisible(session->MainWindow()); }, 10s));
+    // Key events reach Wine through one of its windows: the picture's.
+    session->Focus(session->FindWindows("Picture").front());
+    session->HoldKey("Print");
+    EXPECT_TRUE(Saved(1));
+}
+
+}  // namespace
