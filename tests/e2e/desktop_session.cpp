@@ -162,8 +162,13 @@ std::string DesktopSession::WindowName(const std::string& window) const {
     return name;
 }
 
+// A window that no longer exists (a recreated one) is not visible either.
 bool DesktopSession::WindowVisible(const std::string& window) const {
-    return Run({"xwininfo", "-id", window}, Environment()).find("IsViewable") != std::string::npos;
+    try {
+        return Run({"xwininfo", "-id", window}, Environment()).find("IsViewable") != std::string::npos;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 void DesktopSession::ShowPicture(const fs::path& showPictureExe, const fs::path& picture) {

@@ -129,4 +129,54 @@ TEST_F(ProgramE2eTest, ExitHidesTheWindowAndCapturingGoesOn) {
     EXPECT_TRUE(Saved(1));
 }
 
+TEST_F(ProgramE2eTest, ARegionCaptureIsExactlyTheDraggedSelector) {
+    session->HoldKey("Down");  // the area list has the focus: "Selected Region"
+    ASSERT_TRUE(session->WaitFor([&] { return !session->FindWindows("Select area").empty(); }, 10s));
+    const std::string selector = session->FindWindows("Select area").front();
+    EXPECT_TRUE(session->WaitFor([&] { return !session->WindowVisible(session->MainWindow()); }, 5s));
+    const WindowGeometry before = GeometryOf(*session, selector);
+
+    const int x = before.x + before.width / 2, y = before.y + before.height / 2;
+    e2e::Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "mousedown", "1"}, session->Environment());
+    for (int step = 1; step <= 4; ++step)
+        e2e::Run({"xdotool", "mousemove", std::to_string(x + 10 * step), std::to_string(y + 8 * step)},
+                 session->Environment());
+    e2e::Run({"xdotool", "mouseup", "1"}, session->Environment());
+    ASSERT_TRUE(session->WaitFor([&] { return GeometryOf(*session, selector).x == before.x + 40; }, 5s));
+    const WindowGeometry region = GeometryOf(*session, selector);
+    EXPECT_EQ(region.y, before.y + 32);
+
+    session->Focus(selector);
+    session->HoldKey("Print");
+    ASSERT_TRUE(Saved(1));
+    const testsupport::DecodedPng shot = testsupport::DecodeWithLibpng(testsupport::ReadFileBytes(Shot(1).string()));
+    EXPECT_EQ(shot.width, static_cast<std::uint32_t>(region.width));
+    EXPECT_EQ(shot.height, static_cast<std::uint32_t>(region.height));
+    EXPECT_TRUE(session->WaitFor([&] { return session->WindowVisible(session->MainWindow()); }, 5s));
+    EXPECT_FALSE(session->WindowVisible(selector));
+}
+
+// The box's text cannot be read through X; the simulated desktop's tests check it.
+TEST_F(ProgramE2eTest, AFolderThatCannotBeMadeShowsAnErrorBoxAndTheProgramGoesOn) {
+    session->HoldKey("Tab");
+    session->HoldKey("Tab");  // the folder field, its text selected
+    e2e::Run({"xdotool", "type", "--delay", "60", "Q:\\Nowhere"}, session->Environment());
+    session->HoldKey("Print");
+    ASSERT_TRUE(session->WaitFor([&] { return session->FindWindows("Tivalo").size() == 2; }, 10s)) << "an error box";
+    EXPECT_FALSE(fs::exists(Shot(1)));
+
+    std::string box;
+    for (const std::string& window : session->FindWindows("Tivalo"))
+        if (window != session->MainWindow()) box = window;
+    session->Focus(box);
+    session->HoldKey("Return");
+    ASSERT_TRUE(session->WaitFor([&] { return session->FindWindows("Tivalo").size() == 1; }, 10s));
+
+    session->Focus(session->MainWindow());  // the folder field has the focus again
+    e2e::Run({"xdotool", "key", "--delay", "60", "End", "shift+Home"}, session->Environment());
+    e2e::Run({"xdotool", "type", "--delay", "60", "Output"}, session->Environment());
+    session->HoldKey("Print");
+    EXPECT_TRUE(Saved(2)) << "the number of the failed shot stays used";
+}
+
 }  // namespace

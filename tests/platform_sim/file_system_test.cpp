@@ -8,6 +8,7 @@
 #include "platform/sim/simulated_desktop.h"
 #include "platform/vcl/sysutils.h"
 #include "platform_sim/recording_events.h"
+#include "support/error_message.h"
 #include "support/test_folder.h"
 
 namespace {
@@ -32,12 +33,7 @@ protected:
     // The message of the EOSError that `operation` raises.
     template <typename Operation>
     std::string ErrorOf(Operation operation) {
-        try {
-            operation();
-        } catch (const vcl::EOSError& error) {
-            return error.Message();
-        }
-        return "no error";
+        return testsupport::MessageOf<vcl::EOSError>(operation);
     }
 
     testsupport::TestFolder folder;

@@ -7,6 +7,7 @@
 #include "platform/win32/file_system.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window_api.h"
+#include "support/error_message.h"
 #include "support/test_folder.h"
 
 namespace {
@@ -68,12 +69,7 @@ protected:
     // The message of the EOSError that `operation` raises.
     template <typename Operation>
     std::string ErrorOf(Operation operation) {
-        try {
-            operation();
-        } catch (const vcl::EOSError& error) {
-            return error.Message();
-        }
-        return "no error";
+        return testsupport::MessageOf<vcl::EOSError>(operation);
     }
 
     const std::filesystem::path FCurrentFolder = std::filesystem::current_path();
