@@ -113,6 +113,7 @@ TEST_F(ProgramTest, FoldersAreResolvedAndCreatedWithTheirParents) {
         {"", "C:\\Program Files\\Tivalo\\screen001.png"},
         {"\\Shots", "C:\\Program Files\\Tivalo\\Shots\\screen001.png"},
         {"\\\\server\\share", "C:\\Program Files\\Tivalo\\server\\share\\screen001.png"},
+        {"D:\\Снимки\\截图 📷", "D:\\Снимки\\截图 📷\\screen001.png"},
     };
     for (const auto& [folder, file] : cases) {
         desktop.TypeText(form->Handle(), "FolderEdit", folder);

@@ -156,6 +156,18 @@ TEST_F(ProgramE2eTest, ARegionCaptureIsExactlyTheDraggedSelector) {
     EXPECT_FALSE(session->WindowVisible(selector));
 }
 
+TEST_F(ProgramE2eTest, AnActiveWindowCaptureIsThatWindowAtItsOuterSize) {
+    session->HoldKey("End");  // the area list has the focus: "Active Window"
+    std::this_thread::sleep_for(500ms);
+    const WindowGeometry window = GeometryOf(*session, session->MainWindow());
+    session->HoldKey("Print");
+    ASSERT_TRUE(Saved(1));
+    const testsupport::DecodedPng shot = testsupport::DecodeWithLibpng(testsupport::ReadFileBytes(Shot(1).string()));
+    EXPECT_EQ(shot.width, static_cast<std::uint32_t>(window.width));
+    EXPECT_EQ(shot.height, static_cast<std::uint32_t>(window.height));
+    EXPECT_TRUE(session->FindWindows("Form54").empty()) << "no backdrop is left";
+}
+
 // The box's text cannot be read through X; the simulated desktop's tests check it.
 TEST_F(ProgramE2eTest, AFolderThatCannotBeMadeShowsAnErrorBoxAndTheProgramGoesOn) {
     session->HoldKey("Tab");

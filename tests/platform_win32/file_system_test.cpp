@@ -116,8 +116,11 @@ TEST_F(Win32FileSystemTest, ForceDirectoriesReportsNothing) {
     EXPECT_FALSE(IsFolder(root + "\\file\\sub"));
 }
 
-TEST_F(Win32FileSystemTest, WritesReplacesAndDeletesAtAnyLength) {
-    for (const std::string& base : {root, root + LongChain()}) {
+// Folders under a user name in any script: UTF-8 inside, UTF-16 for the system.
+const std::string UnicodeFolder = "\\Пользователь\\スクリーン 截图\\📷 Ελληνικά";
+
+TEST_F(Win32FileSystemTest, WritesReplacesAndDeletesAtAnyLengthAndInAnyScript) {
+    for (const std::string& base : {root, root + LongChain(), root + UnicodeFolder}) {
         files.ForceDirectories(base);
         Write(base + "\\shot.png", "old");
         Write(base + "\\~shot.png.tmp", "new picture");
