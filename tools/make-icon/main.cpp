@@ -6,10 +6,11 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 #include <string_view>
 #include <vector>
+
+#include "tools/common/write_file.h"
 
 namespace {
 
@@ -178,11 +179,7 @@ int main(int argc, char** argv) {
         std::cerr << Usage << '\n';
         return 1;
     }
-    const std::vector<std::uint8_t> bytes = IconFile();
-    std::ofstream file(argv[1], std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
+    if (!tools::WriteFileBytes(argv[1], IconFile())) {
         std::cerr << "make-icon: cannot write " << argv[1] << '\n';
         return 1;
     }

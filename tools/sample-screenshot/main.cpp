@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tools/common/write_file.h"
 
 namespace {
 
@@ -147,11 +148,7 @@ int main(int argc, char** argv) {
         std::cerr << "sample-screenshot: WIDTH and HEIGHT must be whole numbers from 1 to " << MaxSide << '\n';
         return 1;
     }
-    const std::vector<std::uint8_t> bytes = EncodeBmp(PaintDesktop(width, height));
-    std::ofstream file(argv[1], std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
+    if (!tools::WriteFileBytes(argv[1], EncodeBmp(PaintDesktop(width, height)))) {
         std::cerr << "sample-screenshot: cannot write " << argv[1] << '\n';
         return 1;
     }
