@@ -101,7 +101,7 @@ DesktopSession::DesktopSession(fs::path work, int width, int height) : FWork(std
 
 DesktopSession::~DesktopSession() {
     FProgram.reset();
-    FPicture.reset();
+    FPictures.clear();
     try {
         Run({"wineserver", "-k"}, Environment());
     } catch (const std::exception&) {
@@ -171,12 +171,14 @@ bool DesktopSession::WindowVisible(const std::string& window) const {
     }
 }
 
-void DesktopSession::ShowPicture(const fs::path& showPictureExe, const fs::path& picture) {
+void DesktopSession::ShowPicture(const fs::path& showPictureExe, const fs::path& picture, int x, int y) {
     std::string windowsPath = "Z:" + fs::absolute(picture).string();
     std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-    FPicture = std::make_unique<Subprocess>(std::vector<std::string>{WineLoader(), showPictureExe.string(), windowsPath},
-                                            Environment(), FWork / "picture.log");
-    if (!WaitFor([&] { return !FindWindows("Picture").empty(); }, 60s))
+    const std::size_t shown = FindWindows("Picture").size();
+    FPictures.push_back(std::make_unique<Subprocess>(
+        std::vector<std::string>{WineLoader(), showPictureExe.string(), windowsPath, std::to_string(x), std::to_string(y)},
+        Environment(), FWork / "picture.log"));
+    if (!WaitFor([&] { return FindWindows("Picture").size() > shown; }, 60s))
         throw std::runtime_error("the picture window did not appear");
 }
 

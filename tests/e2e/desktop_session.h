@@ -52,9 +52,11 @@ public:
     // Windows whose name matches the pattern exactly.
     std::vector<std::string> FindWindows(const std::string& name) const;
 
-    // Shows a BMP picture at the screen's top-left corner, through a Windows
-    // program: Wine's screen copies see only Wine's own windows.
-    void ShowPicture(const std::filesystem::path& showPictureExe, const std::filesystem::path& picture);
+    // Shows a BMP picture with its top-left corner at (x, y), in front but not
+    // active, through a Windows program: Wine's screen copies see only Wine's
+    // own windows.
+    void ShowPicture(const std::filesystem::path& showPictureExe, const std::filesystem::path& picture, int x = 0,
+                     int y = 0);
     // The whole screen, as the X server holds it.
     testsupport::DecodedPng ScreenShot() const;
 
@@ -73,7 +75,7 @@ private:
     std::filesystem::path FPrefix;
     std::filesystem::path FProgramFolder;
     std::unique_ptr<Subprocess> FXServer;
-    std::unique_ptr<Subprocess> FPicture;
+    std::vector<std::unique_ptr<Subprocess>> FPictures;
     std::unique_ptr<Subprocess> FProgram;
     std::string FMainWindow;
 };

@@ -48,6 +48,7 @@ protected:
         session = std::make_unique<e2e::DesktopSession>(folder.Path(), ScreenWidth, ScreenHeight);
         const fs::path picture = folder.Path() / "desktop.bmp";
         e2e::Run({SAMPLE_SCREENSHOT_PATH, picture.string(), std::to_string(ScreenWidth), std::to_string(ScreenHeight)});
+        showPictureExe = showPicture;
         session->ShowPicture(showPicture, picture);
         session->StartProgram(exe);
         session->Focus(session->MainWindow());
@@ -66,6 +67,7 @@ protected:
 
     testsupport::TestFolder folder;
     std::unique_ptr<e2e::DesktopSession> session;
+    fs::path showPictureExe;
 };
 
 TEST_F(ProgramE2eTest, PrintScreenSavesWhatTheScreenShows) {
@@ -166,6 +168,35 @@ TEST_F(ProgramE2eTest, AnActiveWindowCaptureIsThatWindowAtItsOuterSize) {
     EXPECT_EQ(shot.width, static_cast<std::uint32_t>(window.width));
     EXPECT_EQ(shot.height, static_cast<std::uint32_t>(window.height));
     EXPECT_TRUE(session->FindWindows("Form54").empty()) << "no backdrop is left";
+}
+
+// Another window over part of the active one: the capture brings the active
+// window to the front first, so the image is the window alone.
+TEST_F(ProgramE2eTest, AnActiveWindowCaptureBringsTheWindowInFrontOfOthers) {
+    session->HoldKey("End");  // "Active Window"
+    const WindowGeometry window = GeometryOf(*session, session->MainWindow());
+    const testsupport::DecodedPng uncovered = session->ScreenShot();
+    const fs::path cover = folder.Path() / "cover.bmp";
+    e2e::Run({SAMPLE_SCREENSHOT_PATH, cover.string(), "200", "150"});
+    session->ShowPicture(showPictureExe, cover, window.x + window.width / 2, window.y + window.height / 2);
+    const testsupport::DecodedPng covered = session->ScreenShot();
+    session->Focus(session->MainWindow());  // the pointer at the window's top-left corner, away from the cover
+    session->HoldKey("Print");
+    ASSERT_TRUE(Saved(1));
+    const testsupport::DecodedPng shot = testsupport::DecodeWithLibpng(testsupport::ReadFileBytes(Shot(1).string()));
+    ASSERT_EQ(shot.width, static_cast<std::uint32_t>(window.width));
+    ASSERT_EQ(shot.height, static_cast<std::uint32_t>(window.height));
+    // The window's lower half, where the cover lay, as it looked before the
+    // cover came (the area list above changes its highlight with the focus).
+    int coveredBefore = 0;
+    for (int y = window.height / 2; y < window.height; ++y)
+        for (int x = 0; x < window.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int px = window.x + x, py = window.y + y;
+                ASSERT_EQ(shot.Sample(x, y, c), uncovered.Sample(px, py, c)) << x << "," << y;
+                coveredBefore += covered.Sample(px, py, c) != uncovered.Sample(px, py, c);
+            }
+    EXPECT_GT(coveredBefore, 0) << "the cover lay over the window before the capture";
 }
 
 // The box's text cannot be read through X; the simulated desktop's tests check it.

@@ -94,7 +94,14 @@ void Win32Platform::ShowWindow(vcl::HWND window, int command) {
     ::ShowWindow(target, command);
 }
 
-void Win32Platform::BringWindowToTop(vcl::HWND window) { ::BringWindowToTop(ToHwnd(window)); }
+// A window of this thread paints what the raise uncovered at once, so a
+// screen copy taken next sees it even on a desktop without composition.
+void Win32Platform::BringWindowToTop(vcl::HWND window) {
+    const ::HWND handle = ToHwnd(window);
+    ::BringWindowToTop(handle);
+    if (GetWindowThreadProcessId(handle, nullptr) == GetCurrentThreadId())
+        RedrawWindow(handle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 int Win32Platform::GetSystemMetrics(int index) const { return ::GetSystemMetrics(index); }
 
