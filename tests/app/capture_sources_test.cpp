@@ -8,7 +8,6 @@ namespace {
 using apptest::DecodedRgb;
 using apptest::ProgramTest;
 
-constexpr int AreaScreen = 0;
 constexpr int AreaRegion = 1;
 constexpr int AreaWindow = 2;
 

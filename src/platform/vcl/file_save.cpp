@@ -29,12 +29,14 @@ void WriteTemporary(TGraphic& graphic, FileSystem& files, const std::string& tem
     }
 }
 
-}  // namespace
-
+// The temporary name used while saving `target`: beside it, so the final
+// move stays on one volume.
 std::string TemporaryFileName(const std::string& target) {
     const std::size_t nameStart = target.find_last_of("\\/:") + 1;
     return target.substr(0, nameStart) + "~" + target.substr(nameStart) + ".tmp";
 }
+
+}  // namespace
 
 void SaveGraphicSafely(TGraphic& graphic, FileSystem& files, const std::string& fileName) {
     const std::string target = files.ExpandFileName(fileName);

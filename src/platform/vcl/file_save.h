@@ -14,7 +14,4 @@ namespace vcl {
 // created or replaced, "Cannot write file ..." when writing fails.
 void SaveGraphicSafely(TGraphic& graphic, FileSystem& files, const std::string& fileName);
 
-// The temporary name used while saving `target`.
-std::string TemporaryFileName(const std::string& target);
-
 }  // namespace vcl
