@@ -1,7 +1,10 @@
 #include "app/Unit52.h"
 
+#include "app/About.h"
 #include "app/Unit54.h"
 #include "app/capture_paths.h"
+#include "app/folder_chooser.h"
+#include "app/resources/resource_ids.h"
 #include "platform/vcl/file_save.h"
 
 namespace app {
@@ -55,6 +58,13 @@ ControlSpec Text(ControlKind kind, const char* name, int left, int top, int widt
     return Spec(kind, name, {left, top, left + width, top + height}, text, parent);
 }
 
+ControlSpec HotKeySpec() {
+    constexpr std::uint16_t VK_F6 = 117;
+    ControlSpec spec = Text(ControlKind::HotKey, "HotKey2", 96, 40, 121, 19, "", "GroupBox3");
+    spec.hotKey = VK_F6;
+    return spec;
+}
+
 ControlSpec AreaComboSpec() {
     ControlSpec spec = Text(ControlKind::ComboBox, "AreaCombo", 96, 19, 241, 21, "", "GroupBox1");
     spec.items = {"Whole Screen", "Selected Region", "Active Window"};
@@ -78,27 +88,50 @@ TForm52::TForm52(vcl::TApplication& application)
       Label3(*this, Text(ControlKind::Label, "Label3", 24, 18, 60, 13, "Save screen", "GroupBox3")),
       Label6(*this, Text(ControlKind::Label, "Label6", 96, 16, 70, 13, "[Print Screen]", "GroupBox3")),
       Label4(*this, Text(ControlKind::Label, "Label4", 24, 46, 65, 13, "Show window", "GroupBox3")),
-      HotKey2(*this, Text(ControlKind::HotKey, "HotKey2", 96, 40, 121, 19, "F6", "GroupBox3")),
+      HotKey2(*this, HotKeySpec()),
       Button1(*this, Text(ControlKind::Button, "Button1", 280, 256, 75, 25, "Exit", "")),
       Button3(*this, Text(ControlKind::Button, "Button3", 200, 256, 75, 25, "About", "")),
       Timer1(application, 1, [this] { Timer1Timer(); }),
-      PopupMenu1({{"Show1", "Show"}, {"Quit1", "Quit"}}) {
+      PopupMenu1(this, application, {{"Show1", "Show"}, {"Quit1", "Quit"}}),
+      TrayIcon1(this, application) {
     if (application.MainForm == nullptr) application.MainForm = this;
     OnClose = [this](vcl::TCloseAction& action) { FormClose(action); };
     AreaCombo.SetOnChange([this] { AreaComboChange(); });
     Edit1.SetOnChange([this] { Edit1Change(); });
+    HotKey2.SetOnChange([this] { HotKey2Change(); });
     Button1.SetOnClick([this] { Button1Click(); });
+    Button2.SetOnClick([this] { Button2Click(); });
+    Button3.SetOnClick([this] { Button3Click(); });
     PopupMenu1.Items[0].OnClick = [this] { Show1Click(); };
     PopupMenu1.Items[1].OnClick = [this] { Quit1Click(); };
+    LoadTrayIcon();
     FormCreate();
 }
 
-TForm52::~TForm52() = default;
+TForm52::~TForm52() { FormDestroy(); }
+
+// The tray icon's settings take effect in this order, as a loaded
+// description applies them: the icon is added at once, then modified.
+void TForm52::LoadTrayIcon() {
+    TrayIcon1.Name = "TrayIcon1";
+    TrayIcon1.SetVisible(true);
+    TrayIcon1.SetPopupMenu(&PopupMenu1);
+    vcl::TIcon image(System());
+    image.LoadFromResource(MainIconResource);
+    TrayIcon1.SetIcon(image);
+    TrayIcon1.SetHint("Tivalo");
+}
 
 void TForm52::FormCreate() {
     FShotNumber = 0;
     FAppDir = ExtractFilePath(System().ExecutableName());
     AreaCombo.SetItemIndex(0);
+    RegHotkey("Hotkey1", FHotkeyId, HotKey2);
+}
+
+void TForm52::FormDestroy() {
+    System().UnregisterHotKey(Handle(), FHotkeyId);
+    System().GlobalDeleteAtom(static_cast<std::uint16_t>(FHotkeyId & 0xFFFF));
 }
 
 // Closing only hides the window; the program goes on capturing.
@@ -108,6 +141,15 @@ void TForm52::FormClose(vcl::TCloseAction& action) {
 }
 
 void TForm52::Button1Click() { Close(); }
+
+void TForm52::Button2Click() {
+    std::string folder;
+    BrowseForFolder(System(), "Select output folder", vcl::BIF_RETURNONLYFSDIRS, folder);
+    FolderEdit.SetText(folder);
+    if (!FolderEdit.Text().empty()) FolderEdit.SetText(FolderEdit.Text() + "\\");
+}
+
+void TForm52::Button3Click() { ShowAboutDialog(Application()); }
 
 void TForm52::Show1Click() { Show(); }
 
@@ -122,6 +164,38 @@ void TForm52::AreaComboChange() {
 }
 
 void TForm52::Edit1Change() { FShotNumber = 0; }
+
+SplitKey SplitShortCut(vcl::TShortCut shortCut) {
+    SplitKey split;
+    split.key = shortCut & ~(vcl::scShift | vcl::scCtrl | vcl::scAlt);
+    if (shortCut & vcl::scShift) split.modifiers |= MOD_SHIFT;
+    if (shortCut & vcl::scCtrl) split.modifiers |= MOD_CONTROL;
+    if (shortCut & vcl::scAlt) split.modifiers |= MOD_ALT;
+    return split;
+}
+
+// Adding a name already in the atom table gives the same atom with one more
+// reference. A control holding no key registers nothing.
+void TForm52::RegHotkey(const std::string& atomName, std::int32_t& hotkeyId, const vcl::THotKey& hotKey) {
+    const SplitKey split = SplitShortCut(hotKey.HotKey());
+    hotkeyId = System().GlobalAddAtom(atomName);
+    if (split.key == 0) return;
+    System().RegisterHotKey(Handle(), hotkeyId, split.modifiers, split.key);
+}
+
+// Replaces the registration with the control's combination. The reference
+// the new registration adds to the atom is given back, so the atom table
+// does not grow with every keystroke in the control.
+void TForm52::HotKey2Change() {
+    System().UnregisterHotKey(Handle(), FHotkeyId);
+    const std::int32_t previous = FHotkeyId;
+    RegHotkey("Hotkey1", FHotkeyId, HotKey2);
+    System().GlobalDeleteAtom(static_cast<std::uint16_t>(previous & 0xFFFF));
+}
+
+void TForm52::WMHotKey(vcl::TMessage& message) {
+    if (message.WParam == static_cast<std::uintptr_t>(FHotkeyId)) Show();
+}
 
 // Polls the keys 0x29 to 0x5A. A key freshly pressed while Print Screen
 // counts as pressed captures once; the key is then polled again, which finds
@@ -242,13 +316,15 @@ void TForm52::ShotWindow(vcl::TBitmap& screen) {
     const vcl::HWND target = System().GetForegroundWindow();
     const vcl::TRect rect = ForegroundRect(target);
     TForm54 backdrop(Application());
-    WindowCanvas source(System(), System().GetDesktopWindow());
     const int left = rect.Left - BackdropLeft;
     const int top = rect.Top - BackdropTop;
     backdrop.SetBoundsRect({left, top, left + rect.Width() + BackdropGrowth, top + rect.Height() + BackdropGrowth});
     backdrop.Show();
     System().ShowWindow(target, vcl::SW_SHOWNOACTIVATE);
     System().BringWindowToTop(target);
+    // Taken once the windows are in place: on some systems a screen context
+    // taken earlier does not see what was painted since.
+    WindowCanvas source(System(), System().GetDesktopWindow());
     CopyBlock(screen, source.Canvas(), rect);
 }
 

@@ -141,9 +141,13 @@ std::vector<std::string> DesktopSession::FindWindows(const std::string& name) co
 }
 
 // Without a window manager, keys go to the window under the pointer.
-void DesktopSession::Focus(const std::string& window) {
-    Run({"xdotool", "mousemove", "--window", window, "5", "5"}, Environment());
+void DesktopSession::Focus(const std::string& window, int x, int y) {
+    Run({"xdotool", "mousemove", "--window", window, std::to_string(x), std::to_string(y)}, Environment());
     Run({"xdotool", "windowfocus", "--sync", window}, Environment());
+}
+
+void DesktopSession::Click(int x, int y, int button) {
+    Run({"xdotool", "mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)}, Environment());
 }
 
 void DesktopSession::PressKeyDown(const std::string& key) { Run({"xdotool", "keydown", key}, Environment()); }
@@ -171,15 +175,32 @@ bool DesktopSession::WindowVisible(const std::string& window) const {
     }
 }
 
-void DesktopSession::ShowPicture(const fs::path& showPictureExe, const fs::path& picture, int x, int y) {
+std::string DesktopSession::ShowPicture(const fs::path& showPictureExe, const fs::path& picture,
+                                       const std::vector<std::string>& options, const std::string& title) {
     std::string windowsPath = "Z:" + fs::absolute(picture).string();
     std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-    const std::size_t shown = FindWindows("Picture").size();
-    FPictures.push_back(std::make_unique<Subprocess>(
-        std::vector<std::string>{WineLoader(), showPictureExe.string(), windowsPath, std::to_string(x), std::to_string(y)},
-        Environment(), FWork / "picture.log"));
-    if (!WaitFor([&] { return FindWindows("Picture").size() > shown; }, 60s))
-        throw std::runtime_error("the picture window did not appear");
+    const std::vector<std::string> shown = FindWindows(title);
+    std::vector<std::string> command{WineLoader(), showPictureExe.string(), windowsPath};
+    command.insert(command.end(), options.begin(), options.end());
+    FPictures.push_back(std::make_unique<Subprocess>(command, Environment(), FWork / "picture.log"));
+    std::string window;
+    const auto appeared = [&] {
+        for (const std::string& candidate : FindWindows(title))
+            if (std::find(shown.begin(), shown.end(), candidate) == shown.end()) window = candidate;
+        return !window.empty();
+    };
+    if (!WaitFor(appeared, 60s)) throw std::runtime_error("the window \"" + title + "\" did not appear");
+    return window;
+}
+
+void DesktopSession::LeaveWindowsUnmanaged() {
+    Run({WineLoader(), "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f"}, Environment());
+}
+
+std::string DesktopSession::RunWindowsProgram(const fs::path& exe, const std::vector<std::string>& arguments) const {
+    std::vector<std::string> command{WineLoader(), exe.string()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return Run(command, Environment());
 }
 
 testsupport::DecodedPng DesktopSession::ScreenShot() const {

@@ -41,22 +41,32 @@ public:
     // Starts the program from its folder; waits for its window.
     void StartProgram(const std::filesystem::path& exe);
     std::string MainWindow() const { return FMainWindow; }
+    bool ProgramRunning() const { return FProgram && FProgram->Running(); }
+    // A click of a mouse button (1 left, 3 right) at a screen point.
+    void Click(int x, int y, int button = 1);
 
     // Holds a key down for about 100 ms, as a person does; keys are X key names.
     void HoldKey(const std::string& key, std::chrono::milliseconds hold = std::chrono::milliseconds(100));
     void PressKeyDown(const std::string& key);
     void ReleaseKey(const std::string& key);
-    void Focus(const std::string& window);
+    // Puts the pointer at (x, y) in the window, so that keys reach it.
+    void Focus(const std::string& window, int x = 5, int y = 5);
     std::string WindowName(const std::string& window) const;
     bool WindowVisible(const std::string& window) const;
     // Windows whose name matches the pattern exactly.
     std::vector<std::string> FindWindows(const std::string& name) const;
 
-    // Shows a BMP picture with its top-left corner at (x, y), in front but not
-    // active, through a Windows program: Wine's screen copies see only Wine's
-    // own windows.
-    void ShowPicture(const std::filesystem::path& showPictureExe, const std::filesystem::path& picture, int x = 0,
-                     int y = 0);
+    // Shows a BMP picture through a Windows program, show-picture, whose usage
+    // gives the options and the window's title: Wine's screen copies see only
+    // Wine's own windows. Returns the new window.
+    std::string ShowPicture(const std::filesystem::path& showPictureExe, const std::filesystem::path& picture,
+                            const std::vector<std::string>& options = {}, const std::string& title = "Picture");
+    // Wine hands the placement of framed windows to a window manager, and
+    // without one a maximised window falls back to its X size. Programs
+    // started afterwards place all their windows themselves.
+    void LeaveWindowsUnmanaged();
+    // Runs a Windows console program to its end; returns its standard output.
+    std::string RunWindowsProgram(const std::filesystem::path& exe, const std::vector<std::string>& arguments) const;
     // The whole screen, as the X server holds it.
     testsupport::DecodedPng ScreenShot() const;
 

@@ -1,9 +1,12 @@
 // The Windows program under Wine on a virtual display, driven by real keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+#include <tuple>
 
 #include "e2e/desktop_session.h"
 #include "support/png_chunks.h"
@@ -16,6 +19,19 @@ using namespace std::chrono_literals;
 
 constexpr int ScreenWidth = 1024;
 constexpr int ScreenHeight = 768;
+
+// What the window probe tells of a top-level window.
+struct Placement {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool maximised = false;
+};
+
+// A child control; top is its place in its top-level window's client area.
+struct Control {
+    std::string className;
+    int top = 0;
+    std::string text;
+};
 
 struct WindowGeometry {
     int x = 0, y = 0, width = 0, height = 0;
@@ -46,12 +62,17 @@ protected:
         if (exe == nullptr || showPicture == nullptr)
             GTEST_SKIP() << "TIVALO_EXE and TIVALO_SHOW_PICTURE name no Windows builds";
         session = std::make_unique<e2e::DesktopSession>(folder.Path(), ScreenWidth, ScreenHeight);
-        const fs::path picture = folder.Path() / "desktop.bmp";
-        e2e::Run({SAMPLE_SCREENSHOT_PATH, picture.string(), std::to_string(ScreenWidth), std::to_string(ScreenHeight)});
         showPictureExe = showPicture;
-        session->ShowPicture(showPicture, picture);
+        windowProbeExe = showPictureExe.parent_path().parent_path() / "window_probe" / "window-probe.exe";
+        session->ShowPicture(showPictureExe, SamplePicture("desktop.bmp", ScreenWidth, ScreenHeight));
         session->StartProgram(exe);
         session->Focus(session->MainWindow());
+    }
+
+    // The main window's "Exit" button, at its place in the lower right corner.
+    void ClickExit() const {
+        const WindowGeometry window = GeometryOf(*session, session->MainWindow());
+        session->Click(window.x + window.width - 3 - 45, window.y + window.height - 3 - 19);
     }
 
     fs::path Shot(int number) const {
@@ -65,10 +86,58 @@ protected:
         return session->WaitFor([&] { return fs::exists(Shot(number)); });
     }
 
+    Placement PlacementOf(const std::string& title) const {
+        std::istringstream line(session->RunWindowsProgram(windowProbeExe, {"placement", title}));
+        Placement placement;
+        line >> placement.left >> placement.top >> placement.right >> placement.bottom >> placement.maximised;
+        return placement;
+    }
+
+    std::vector<Control> ControlsOf(const std::string& title) const {
+        std::istringstream lines(session->RunWindowsProgram(windowProbeExe, {"controls", title}));
+        std::vector<Control> controls;
+        for (std::string line; std::getline(lines, line);) {
+            std::istringstream fields(line);
+            Control control;
+            std::string left, top;
+            std::getline(fields, control.className, '\t');
+            std::getline(fields, left, '\t');
+            std::getline(fields, top, '\t');
+            std::getline(fields, control.text);
+            control.top = std::atoi(top.c_str());
+            controls.push_back(control);
+        }
+        return controls;
+    }
+
+    // A made-up desktop of the given size, as a BMP file for show-picture.
+    fs::path SamplePicture(const std::string& name, int width, int height) const {
+        const fs::path picture = folder.Path() / name;
+        e2e::Run({SAMPLE_SCREENSHOT_PATH, picture.string(), std::to_string(width), std::to_string(height)});
+        return picture;
+    }
+
     testsupport::TestFolder folder;
     std::unique_ptr<e2e::DesktopSession> session;
     fs::path showPictureExe;
+    // Built beside show-picture.
+    fs::path windowProbeExe;
 };
+
+// X cannot read Windows controls' texts: the window probe asks Windows.
+TEST_F(ProgramE2eTest, TheWindowStartsWithTheDefaultSettings) {
+    std::vector<Control> areaLists, edits;
+    for (const Control& control : ControlsOf("Tivalo")) {
+        if (control.className == "ComboBox") areaLists.push_back(control);
+        if (control.className == "Edit") edits.push_back(control);
+    }
+    ASSERT_EQ(areaLists.size(), 1u);
+    EXPECT_EQ(areaLists[0].text, "Whole Screen");
+    ASSERT_EQ(edits.size(), 2u);
+    std::sort(edits.begin(), edits.end(), [](const Control& a, const Control& b) { return a.top < b.top; });
+    EXPECT_EQ(edits[0].text, "Output") << "the folder, the upper field";
+    EXPECT_EQ(edits[1].text, "screen") << "the prefix, the lower field";
+}
 
 TEST_F(ProgramE2eTest, PrintScreenSavesWhatTheScreenShows) {
     EXPECT_EQ(session->WindowName(session->MainWindow()), "Tivalo");
@@ -120,15 +189,34 @@ TEST_F(ProgramE2eTest, LettersCaptureOnlyWhilePrintScreenIsHeld) {
 // "Exit" sits 45 pixels left of the client area's right edge and 19 above its
 // bottom (its centre, at 96 pixels per inch); the frame is 3 pixels wide.
 TEST_F(ProgramE2eTest, ExitHidesTheWindowAndCapturingGoesOn) {
-    const WindowGeometry window = GeometryOf(*session, session->MainWindow());
-    e2e::Run({"xdotool", "mousemove", std::to_string(window.x + window.width - 3 - 45),
-              std::to_string(window.y + window.height - 3 - 19), "click", "1"},
-             session->Environment());
+    ClickExit();
     ASSERT_TRUE(session->WaitFor([&] { return !session->WindowVisible(session->MainWindow()); }, 10s));
     // Key events reach Wine through one of its windows: the picture's.
     session->Focus(session->FindWindows("Picture").front());
     session->HoldKey("Print");
     EXPECT_TRUE(Saved(1));
+}
+
+TEST_F(ProgramE2eTest, F6BringsTheHiddenWindowBack) {
+    ClickExit();
+    ASSERT_TRUE(session->WaitFor([&] { return !session->WindowVisible(session->MainWindow()); }, 10s));
+    session->Focus(session->FindWindows("Picture").front());
+    session->HoldKey("F6");
+    EXPECT_TRUE(session->WaitFor([&] { return session->WindowVisible(session->MainWindow()); }, 10s));
+}
+
+// Without a desktop panel, Wine shows notification-area icons in a window of
+// its own, the first icon at its left end.
+TEST_F(ProgramE2eTest, QuitInTheTrayMenuEndsTheProgram) {
+    std::vector<std::string> trays;
+    ASSERT_TRUE(session->WaitFor([&] { return !(trays = session->FindWindows("Wine System Tray")).empty(); }, 20s));
+    const WindowGeometry tray = GeometryOf(*session, trays.front());
+    const int iconX = tray.x + tray.height / 2, iconY = tray.y + tray.height / 2;
+    session->Click(iconX, iconY, 3);
+    // The menu opens at the pointer, "Show" above "Quit".
+    std::this_thread::sleep_for(1s);
+    session->Click(iconX + 20, iconY + 28);
+    EXPECT_TRUE(session->WaitFor([&] { return !session->ProgramRunning(); }, 20s));
 }
 
 TEST_F(ProgramE2eTest, ARegionCaptureIsExactlyTheDraggedSelector) {
@@ -176,9 +264,8 @@ TEST_F(ProgramE2eTest, AnActiveWindowCaptureBringsTheWindowInFrontOfOthers) {
     session->HoldKey("End");  // "Active Window"
     const WindowGeometry window = GeometryOf(*session, session->MainWindow());
     const testsupport::DecodedPng uncovered = session->ScreenShot();
-    const fs::path cover = folder.Path() / "cover.bmp";
-    e2e::Run({SAMPLE_SCREENSHOT_PATH, cover.string(), "200", "150"});
-    session->ShowPicture(showPictureExe, cover, window.x + window.width / 2, window.y + window.height / 2);
+    session->ShowPicture(showPictureExe, SamplePicture("cover.bmp", 200, 150),
+                         {std::to_string(window.x + window.width / 2), std::to_string(window.y + window.height / 2)});
     const testsupport::DecodedPng covered = session->ScreenShot();
     session->Focus(session->MainWindow());  // the pointer at the window's top-left corner, away from the cover
     session->HoldKey("Print");
@@ -197,6 +284,72 @@ TEST_F(ProgramE2eTest, AnActiveWindowCaptureBringsTheWindowInFrontOfOthers) {
                 coveredBefore += covered.Sample(px, py, c) != uncovered.Sample(px, py, c);
             }
     EXPECT_GT(coveredBefore, 0) << "the cover lay over the window before the capture";
+}
+
+// Showing the window without activating it, as the capture does to bring it in
+// front of the backdrop, would restore a maximised window to its normal place.
+TEST_F(ProgramE2eTest, AnActiveWindowCaptureKeepsAMaximisedWindowMaximised) {
+    session->HoldKey("End");  // "Active Window"
+    session->LeaveWindowsUnmanaged();
+    const std::string window =
+        session->ShowPicture(showPictureExe, SamplePicture("small.bmp", 300, 200), {"--maximized"}, "Maximized picture");
+    const Placement before = PlacementOf("Maximized picture");
+    ASSERT_TRUE(before.maximised);
+    session->Focus(window, ScreenWidth / 2, ScreenHeight / 2);
+    session->HoldKey("Print");
+    ASSERT_TRUE(Saved(1));
+    const testsupport::DecodedPng shot = testsupport::DecodeWithLibpng(testsupport::ReadFileBytes(Shot(1).string()));
+    EXPECT_EQ(shot.width, static_cast<std::uint32_t>(before.right - before.left));
+    EXPECT_EQ(shot.height, static_cast<std::uint32_t>(before.bottom - before.top));
+    const Placement after = PlacementOf("Maximized picture");
+    EXPECT_TRUE(after.maximised);
+    EXPECT_EQ(std::tie(after.left, after.top, after.right, after.bottom),
+              std::tie(before.left, before.top, before.right, before.bottom));
+
+    // The frame reaches past the screen: the part on screen is copied, the
+    // part beyond it is black.
+    const testsupport::DecodedPng screen = session->ScreenShot();
+    for (int y = ScreenHeight / 2 - 50; y < ScreenHeight / 2 + 50; ++y)
+        for (int x = ScreenWidth / 2 - 50; x < ScreenWidth / 2 + 50; ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(shot.Sample(x - before.left, y - before.top, c), screen.Sample(x, y, c)) << x << "," << y;
+    if (before.left < 0 && before.top < 0) {
+        for (int c = 0; c < 3; ++c) EXPECT_EQ(shot.Sample(0, 0, c), 0) << "beyond the screen";
+    }
+}
+
+// An elliptic window leaves the corners of its rectangle uncovered: there the
+// white backdrop behind it shows in the image.
+TEST_F(ProgramE2eTest, AnActiveWindowCaptureIsWhiteWhereTheWindowLeavesItsRectangleUncovered) {
+    constexpr int Width = 300, Height = 200, Corner = 4;
+    session->HoldKey("End");  // "Active Window"
+    // Over the made-up desktop's blue background and task bar: no white there.
+    const std::string window = session->ShowPicture(showPictureExe, SamplePicture("oval.bmp", Width, Height),
+                                                    {"40", "540", "--rounded"}, "Rounded picture");
+    session->Focus(window, Width / 2, Height / 2);  // inside the ellipse
+    const WindowGeometry rect = GeometryOf(*session, window);
+    const testsupport::DecodedPng screen = session->ScreenShot();
+    session->HoldKey("Print");
+    ASSERT_TRUE(Saved(1));
+    const testsupport::DecodedPng shot = testsupport::DecodeWithLibpng(testsupport::ReadFileBytes(Shot(1).string()));
+    ASSERT_EQ(shot.width, static_cast<std::uint32_t>(Width));
+    ASSERT_EQ(shot.height, static_cast<std::uint32_t>(Height));
+
+    int whiteInImage = 0, whiteOnScreen = 0;
+    for (const int cornerX : {0, Width - Corner})
+        for (const int cornerY : {0, Height - Corner})
+            for (int y = cornerY; y < cornerY + Corner; ++y)
+                for (int x = cornerX; x < cornerX + Corner; ++x)
+                    for (int c = 0; c < 3; ++c) {
+                        whiteInImage += shot.Sample(x, y, c) == 0xFF;
+                        whiteOnScreen += screen.Sample(rect.x + x, rect.y + y, c) == 0xFF;
+                    }
+    EXPECT_EQ(whiteInImage, 4 * Corner * Corner * 3) << "white samples in the image's corners";
+    EXPECT_EQ(whiteOnScreen, 0) << "the desktop behind the corners is not white itself";
+    for (int y = Height / 4; y < Height * 3 / 4; ++y)
+        for (int x = Width / 4; x < Width * 3 / 4; ++x)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(shot.Sample(x, y, c), screen.Sample(rect.x + x, rect.y + y, c)) << "middle " << x << "," << y;
 }
 
 // The box's text cannot be read through X; the simulated desktop's tests check it.

@@ -22,6 +22,7 @@ public:
         proposals.push_back(proposed);
         if (adjust) adjust(proposed);
     }
+    void HotKeyPressed(vcl::TMessage& message) override { hotKeys.push_back(message.WParam); }
 
     struct Press {
         vcl::TMouseButton button;
@@ -31,6 +32,7 @@ public:
     std::vector<vcl::TPoint> moves;
     std::vector<Press> presses;
     std::vector<vcl::TRect> proposals;
+    std::vector<std::uintptr_t> hotKeys;
     std::function<void(vcl::TMouseButton)> onPress;
     std::function<void(vcl::TRect&)> adjust;
 };

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -14,11 +15,12 @@
 
 namespace {
 
-constexpr std::string_view Usage = "usage: make-icon OUT.ico";
+constexpr std::string_view Usage = "usage: make-icon OUT.ico [SIZE...]";
 
 // 16 for the notification area and small icons; 20 and 24 for those at 125 %
 // and 150 %; 32 and 48 for the desktop and Explorer.
-constexpr std::array<int, 5> Sizes = {16, 20, 24, 32, 48};
+constexpr std::array<int, 5> ProgramIconSizes = {16, 20, 24, 32, 48};
+constexpr int LargestSize = 256;
 
 // Each pixel is the mean of Samples x Samples points.
 constexpr int Samples = 16;
@@ -149,17 +151,18 @@ std::vector<std::uint8_t> IconImage(int size) {
 }
 
 // ICONDIR, one ICONDIRENTRY per image, then the images.
-std::vector<std::uint8_t> IconFile() {
+std::vector<std::uint8_t> IconFile(const std::vector<int>& sizes) {
     std::vector<std::vector<std::uint8_t>> images;
-    for (int size : Sizes) images.push_back(IconImage(size));
+    for (int size : sizes) images.push_back(IconImage(size));
     std::vector<std::uint8_t> out;
     Put(out, 0, 2);  // reserved
     Put(out, 1, 2);  // type: icon
     Put(out, static_cast<std::uint32_t>(images.size()), 2);
     std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
-        Put(out, static_cast<std::uint32_t>(Sizes[i]), 1);  // width
-        Put(out, static_cast<std::uint32_t>(Sizes[i]), 1);  // height
+        // 0 stands for 256.
+        Put(out, static_cast<std::uint32_t>(sizes[i] % 256), 1);  // width
+        Put(out, static_cast<std::uint32_t>(sizes[i] % 256), 1);  // height
         Put(out, 0, 1);                                     // no colour table
         Put(out, 0, 1);                                     // reserved
         Put(out, 1, 2);                                     // planes
@@ -174,12 +177,28 @@ std::vector<std::uint8_t> IconFile() {
 
 }  // namespace
 
+// The sizes named on the command line, or the program icon's.
+bool ParseSizes(int argc, char** argv, std::vector<int>& sizes) {
+    sizes.assign(ProgramIconSizes.begin(), ProgramIconSizes.end());
+    if (argc == 2) return true;
+    sizes.clear();
+    for (int i = 2; i < argc; ++i) {
+        const std::string text = argv[i];
+        if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 3) return false;
+        const int size = std::stoi(text);
+        if (size < 1 || size > LargestSize) return false;
+        sizes.push_back(size);
+    }
+    return true;
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2 || std::string_view(argv[1]).starts_with('-')) {
+    std::vector<int> sizes;
+    if (argc < 2 || std::string_view(argv[1]).starts_with('-') || !ParseSizes(argc, argv, sizes)) {
         std::cerr << Usage << '\n';
         return 1;
     }
-    if (!tools::WriteFileBytes(argv[1], IconFile())) {
+    if (!tools::WriteFileBytes(argv[1], IconFile(sizes))) {
         std::cerr << "make-icon: cannot write " << argv[1] << '\n';
         return 1;
     }

@@ -9,7 +9,14 @@ constexpr const char* kDefaultExecutable = "C:\\Program Files\\Tivalo\\tivalo.ex
 
 std::vector<MonitorSpec> PrimaryMonitor(const DesktopSpec& spec) {
     const TRect bounds{0, 0, spec.width, spec.height};
-    return {{bounds, {0, 0, spec.width, spec.height - spec.taskbarHeight}}};
+    TRect workArea = bounds;
+    switch (spec.taskbarEdge) {
+        case TaskbarEdge::Bottom: workArea.Bottom -= spec.taskbarHeight; break;
+        case TaskbarEdge::Left: workArea.Left += spec.taskbarHeight; break;
+        case TaskbarEdge::Top: workArea.Top += spec.taskbarHeight; break;
+        case TaskbarEdge::Right: workArea.Right -= spec.taskbarHeight; break;
+    }
+    return {{bounds, workArea}};
 }
 
 }  // namespace
@@ -38,6 +45,10 @@ void SimulatedDesktop::SetExecutableName(const std::string& windowsPath) {
 
 std::string SimulatedDesktop::ExecutableName() const { return FState->executableName; }
 vcl::FileSystem& SimulatedDesktop::Files() { return FState->files; }
+
+void SimulatedDesktop::SetVersion(const vcl::OsVersion& version) { FState->version = version; }
+vcl::OsVersion SimulatedDesktop::Version() const { return FState->version; }
+HWND SimulatedDesktop::ApplicationWindow() const { return kApplicationWindow; }
 
 // Tests dispatch the messages themselves.
 void SimulatedDesktop::RunMessageLoop() {}

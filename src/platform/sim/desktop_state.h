@@ -17,6 +17,9 @@ namespace sim {
 // The handle GetDesktopWindow returns; program and foreign windows get
 // handles above it.
 inline constexpr HWND kDesktopWindow = 0x10010;
+// The application's hidden window.
+inline constexpr HWND kApplicationWindow = 0x10012;
+inline constexpr vcl::HICON kApplicationIcon = 0x20001;
 
 // Frame thickness and caption height of a border style, in pixels.
 struct Frame {
@@ -90,6 +93,30 @@ struct DesktopState {
     std::vector<TPoint> dragPath;  // of the press in progress
     std::map<std::pair<HWND, std::string>, SimControl*> controls;
 
+    TPoint cursor;
+    std::map<std::pair<HWND, int>, HotKeyRegistration> hotKeys;
+    std::vector<HotKeyRegistration> foreignHotKeys;
+    struct AtomEntry {
+        std::uint16_t atom = 0;
+        int references = 0;
+    };
+    std::map<std::string, AtomEntry> atoms;  // by upper-case name
+    std::uint16_t nextAtom = 0xC000;
+
+    // Shell and messages (shell.cpp).
+    vcl::OsVersion version;
+    std::map<HWND, std::function<void(vcl::TMessage&)>> utilityWindows;
+    std::map<std::string, std::uint32_t> windowMessages;
+    std::uint32_t nextWindowMessage = 0xC100;
+    std::vector<vcl::TMessage> defaultProcedureCalls;
+    std::vector<NotifyCall> notifyCalls;
+    std::map<std::pair<HWND, std::uint32_t>, vcl::NotifyIconData> trayIcons;
+    std::map<vcl::HICON, SimulatedDesktop::IconRecord> icons;
+    vcl::HICON nextIcon = kApplicationIcon + 1;
+    std::vector<PopupMenuRecord> popupMenus;
+    std::vector<FolderDialogRecord> folderDialogs;
+    std::vector<ShellExecuteRecord> shellExecutes;
+
     // Timers and modal loops (modal_loops.cpp).
     std::map<int, std::shared_ptr<const std::function<void()>>> timers;
     int nextTimer = 1;
@@ -143,6 +170,8 @@ public:
     void SetText(const std::string& text) override { FText = text; }
     int ItemIndex() const override { return FItemIndex; }
     void SetItemIndex(int index) override;  // a combo box shows the item's text
+    std::uint16_t HotKeyValue() const override { return FHotKey; }
+    void SetHotKeyValue(std::uint16_t value) { FHotKey = value; }
     std::size_t ItemCount() const { return FItems.size(); }
     vcl::ControlEvents& Events() const { return FEvents; }
 
@@ -153,6 +182,7 @@ private:
     std::vector<std::string> FItems;
     std::string FText;
     int FItemIndex = -1;
+    std::uint16_t FHotKey;
     vcl::ControlEvents& FEvents;
 };
 

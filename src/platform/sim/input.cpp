@@ -1,4 +1,6 @@
 // Keyboard, mouse and the program's controls, as a test drives them.
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "platform/sim/desktop_state.h"
@@ -20,6 +22,7 @@ SimControl::SimControl(DesktopState& state, HWND window, const vcl::ControlSpec&
       FIsComboBox(spec.kind == vcl::ControlKind::ComboBox),
       FItems(spec.items),
       FText(spec.text),
+      FHotKey(spec.hotKey),
       FEvents(events) {
     if (!FState.controls.emplace(FKey, this).second)
         throw std::invalid_argument("a control named " + spec.name + " already exists");
@@ -61,6 +64,81 @@ std::uint16_t SimulatedDesktop::GetAsyncKeyState(int virtualKey) {
     return state;
 }
 
+std::int16_t SimulatedDesktop::GetKeyState(int virtualKey) {
+    if (virtualKey < 0 || virtualKey > 255) return 0;
+    return Key(FState->keys, virtualKey).down ? static_cast<std::int16_t>(0x8000) : 0;
+}
+
+// --- SimulatedDesktop: hotkeys and atoms ------------------------------------------
+
+namespace {
+
+bool SameCombination(const HotKeyRegistration& a, std::uint32_t modifiers, std::uint32_t virtualKey) {
+    return a.modifiers == modifiers && a.virtualKey == virtualKey;
+}
+
+std::string AtomKey(const std::string& name) {
+    std::string key = name;
+    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::toupper(c); });
+    return key;
+}
+
+}  // namespace
+
+// A combination belongs to one registration at a time, and a window's
+// identifier to one combination.
+bool SimulatedDesktop::RegisterHotKey(HWND window, int id, std::uint32_t modifiers, std::uint32_t virtualKey) {
+    if (FState->hotKeys.count({window, id}) != 0) return false;
+    for (const auto& [key, registration] : FState->hotKeys)
+        if (SameCombination(registration, modifiers, virtualKey)) return false;
+    for (const HotKeyRegistration& foreign : FState->foreignHotKeys)
+        if (SameCombination(foreign, modifiers, virtualKey)) return false;
+    FState->hotKeys[{window, id}] = {modifiers, virtualKey};
+    return true;
+}
+
+bool SimulatedDesktop::UnregisterHotKey(HWND window, int id) { return FState->hotKeys.erase({window, id}) != 0; }
+
+void SimulatedDesktop::RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
+    FState->foreignHotKeys.push_back({modifiers, virtualKey});
+}
+
+std::map<std::pair<HWND, int>, HotKeyRegistration> SimulatedDesktop::HotKeys() const { return FState->hotKeys; }
+
+bool SimulatedDesktop::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
+    for (const auto& [key, registration] : FState->hotKeys) {
+        if (!SameCombination(registration, modifiers, virtualKey)) continue;
+        const auto [window, id] = key;
+        vcl::WindowEvents* events = FState->Window(window).events;
+        vcl::TMessage message{vcl::WM_HOTKEY, static_cast<std::uintptr_t>(id),
+                              static_cast<std::intptr_t>((virtualKey << 16) | modifiers), 0};
+        if (events) events->HotKeyPressed(message);
+        return true;
+    }
+    return false;
+}
+
+std::uint16_t SimulatedDesktop::GlobalAddAtom(const std::string& name) {
+    DesktopState::AtomEntry& entry = FState->atoms[AtomKey(name)];
+    if (entry.references == 0) entry.atom = FState->nextAtom++;
+    ++entry.references;
+    return entry.atom;
+}
+
+// Gives 0 when the reference was released, the atom when there was none.
+std::uint16_t SimulatedDesktop::GlobalDeleteAtom(std::uint16_t atom) {
+    const auto entry = std::find_if(FState->atoms.begin(), FState->atoms.end(),
+                                    [&](const auto& named) { return named.second.atom == atom; });
+    if (entry == FState->atoms.end()) return atom;
+    if (--entry->second.references == 0) FState->atoms.erase(entry);
+    return 0;
+}
+
+int SimulatedDesktop::AtomReferences(const std::string& name) const {
+    const auto entry = FState->atoms.find(AtomKey(name));
+    return entry == FState->atoms.end() ? 0 : entry->second.references;
+}
+
 // --- SimulatedDesktop: mouse -----------------------------------------------------
 
 void SimulatedDesktop::MoveMouse(HWND window, TPoint client) {
@@ -91,6 +169,9 @@ void SimulatedDesktop::CloseWindow(HWND window) {
 
 int SimulatedDesktop::ReleaseCaptureCount() const { return FState->releaseCaptures; }
 
+void SimulatedDesktop::SetCursorPos(TPoint screen) { FState->cursor = screen; }
+TPoint SimulatedDesktop::GetCursorPos() const { return FState->cursor; }
+
 // --- SimulatedDesktop: controls --------------------------------------------------
 
 vcl::NativeControl& SimulatedDesktop::Control(HWND window, const std::string& name) {
@@ -110,6 +191,12 @@ void SimulatedDesktop::SelectItem(HWND window, const std::string& name, int inde
     if (index < 0 || static_cast<std::size_t>(index) >= control.ItemCount())
         throw std::out_of_range("no item " + std::to_string(index) + " in " + name);
     control.SetItemIndex(index);
+    control.Events().Changed();
+}
+
+void SimulatedDesktop::SetHotKeyValue(HWND window, const std::string& name, std::uint16_t value) {
+    auto& control = static_cast<SimControl&>(Control(window, name));
+    control.SetHotKeyValue(value);
     control.Events().Changed();
 }
 

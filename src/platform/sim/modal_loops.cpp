@@ -100,6 +100,13 @@ void SimulatedDesktop::Tick(int count) {
     }
 }
 
+// The test's hook plays the user, who must end the loop: a loop that would
+// never end is a fault of the test or the program.
+void SimulatedDesktop::RunModal(vcl::NativeWindow&, const std::function<bool()>& finished) {
+    FState->RunModalLoop();
+    if (!finished()) throw std::logic_error("a modal loop was left running with nobody to end it");
+}
+
 void SimulatedDesktop::ShowErrorBox(const std::string& title, const std::string& text) {
     FMessageBoxes.push_back({title, text, true, true});
     FState->RunModalLoop();

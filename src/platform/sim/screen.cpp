@@ -107,9 +107,13 @@ int SimulatedDesktop::GetSystemMetrics(int index) const {
     switch (index) {
         case vcl::SM_CXSCREEN: return primary.Width();
         case vcl::SM_CYSCREEN: return primary.Height();
+        case vcl::SM_CXSMICON:
+        case vcl::SM_CYSMICON: return 16;
         default: return 0;  // as the system answers an index it does not know
     }
 }
+
+TRect SimulatedDesktop::PrimaryWorkArea() const { return FState->monitors.front().workArea; }
 
 // The monitor sharing the most area with the rectangle, or else the nearest;
 // the earlier monitor wins a tie.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,14 @@ struct MonitorSpec {
     TRect workArea;
 };
 
+enum class TaskbarEdge { Bottom, Left, Top, Right };
+
 struct DesktopSpec {
     int width = 1280;
     int height = 1024;
     int bitsPerPixel = 32;  // 32, 24, 16, 8, 4 or 1
-    int taskbarHeight = 40;  // the primary work area leaves this much at the bottom
+    int taskbarHeight = 40;  // the primary work area leaves this much at the task bar's edge
+    TaskbarEdge taskbarEdge = TaskbarEdge::Bottom;
 };
 
 // A window of another program, as a test puts it on the desktop.
@@ -59,6 +63,42 @@ struct MessageBoxRecord {
     bool okButton = true;
 };
 
+// One call of the notification area.
+struct NotifyCall {
+    std::uint32_t message = 0;  // NIM_ADD, NIM_MODIFY or NIM_DELETE
+    vcl::NotifyIconData data;
+    bool succeeded = false;
+};
+
+struct PopupMenuRecord {
+    HWND owner = 0;
+    std::vector<std::string> captions;
+    TPoint at;
+};
+
+struct ShellExecuteRecord {
+    HWND parent = 0;
+    std::string verb, file, parameters, directory;
+    int showCommand = 0;
+};
+
+// How the next folder dialog goes, and what it was asked.
+struct FolderDialogScript {
+    std::optional<std::string> answer;  // the chosen folder; none: Cancel
+    TRect bounds{0, 0, 320, 380};       // where the dialog is created
+};
+struct FolderDialogRecord {
+    HWND owner = 0;
+    std::string title;
+    std::uint32_t flags = 0;
+    TRect initialBounds;  // after the dialog's callback placed it
+};
+
+struct HotKeyRegistration {
+    std::uint32_t modifiers = 0;
+    std::uint32_t virtualKey = 0;
+};
+
 class SimulatedDesktop final : public vcl::Platform {
 public:
     // Files live below `fileRoot`: drive C: is fileRoot/C, further drives
@@ -72,6 +112,7 @@ public:
     std::filesystem::path HostPath(const std::string& windowsPath) const;
     void SetExecutableName(const std::string& windowsPath);  // default C:\Program Files\Tivalo\tivalo.exe
     void SetDesktopColor(Rgb color);                         // the wallpaper, under every window
+    void SetVersion(const vcl::OsVersion& version);          // default Windows 10 (NT 10)
 
     HWND AddWindow(const ForeignWindow& window);  // placed at the top of its band, not activated
     void Activate(HWND window);                   // as a click on it: to the front and foreground
@@ -97,6 +138,28 @@ public:
     Rgb SeenPixel(int x, int y) const;
     Rgb CopiedPixel(int x, int y) const;
 
+    // The notification area: every call in order, and the icons it shows
+    // now, by (window, identifier).
+    const std::vector<NotifyCall>& NotifyCalls() const;
+    std::map<std::pair<HWND, std::uint32_t>, vcl::NotifyIconData> TrayIcons() const;
+    // Icons made from resources: resource and size.
+    struct IconRecord {
+        int resource = 0;
+        int width = 0, height = 0;
+    };
+    IconRecord IconOf(vcl::HICON icon) const;
+    int LiveIcons() const;
+    // Hotkeys registered by any window, by (window, identifier); atoms by name.
+    std::map<std::pair<HWND, int>, HotKeyRegistration> HotKeys() const;
+    int AtomReferences(const std::string& name) const;  // 0: not in the table
+    const std::vector<PopupMenuRecord>& PopupMenus() const;
+    const std::vector<FolderDialogRecord>& FolderDialogs() const;
+    const std::vector<ShellExecuteRecord>& ShellExecutes() const;
+    // Calls of the default window procedure, and what it answers.
+    const std::vector<vcl::TMessage>& DefaultProcedureCalls() const;
+    std::intptr_t DefaultProcedureResult = 0;
+    int LiveUtilityWindows() const;
+
     // --- Driving it ----------------------------------------------------------
     void PressKey(int virtualKey);    // down, and pressed since the last query
     void ReleaseKey(int virtualKey);  // up; the pressed-since bit stays until queried
@@ -115,6 +178,26 @@ public:
     void MoveMouse(HWND window, TPoint client);
     void PressMouse(HWND window, vcl::TMouseButton button, std::vector<TPoint> dragPath = {});
     void CloseWindow(HWND window);  // a close request (WM_CLOSE) from the system
+    void SetCursorPos(TPoint screen);
+
+    // Another program holds this combination.
+    void RegisterForeignHotKey(std::uint32_t modifiers, std::uint32_t virtualKey);
+    // The combination pressed anywhere: WM_HOTKEY to the window that
+    // registered it. Gives whether one had.
+    bool PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey);
+    // A hot key control's content changed as the user typed (reports a change).
+    void SetHotKeyValue(HWND window, const std::string& name, std::uint16_t value);
+
+    // A message to a utility window's procedure; gives its result.
+    std::intptr_t SendMessage(HWND utilityWindow, vcl::TMessage message);
+    // The mouse over a notification-area icon: its callback message.
+    void TrayMouse(HWND window, std::uint32_t id, std::intptr_t mouseMessage);
+    // The shell restarts: every icon is gone, and the new task bar is
+    // announced to every top-level window.
+    void RestartShell();
+    // Chooses an item of each popup menu as it opens: its index, or -1.
+    std::function<int(const PopupMenuRecord&)> ChooseMenuItem;
+    FolderDialogScript NextFolderDialog;
 
     // Controls of the program's windows, by name.
     vcl::NativeControl& Control(HWND window, const std::string& name);
@@ -128,11 +211,25 @@ public:
     void RunMessageLoop() override;
     void Terminate() override;
     void ShowErrorBox(const std::string& title, const std::string& text) override;
+    HWND ApplicationWindow() const override;
+    vcl::HICON ApplicationIcon() const override;
+    vcl::OsVersion Version() const override;
+    void RunModal(vcl::NativeWindow& window, const std::function<bool()>& finished) override;
     std::unique_ptr<vcl::NativeWindow> CreateWindow(const vcl::WindowStyle& style, const TRect& bounds,
                                                     vcl::WindowEvents& events) override;
     std::unique_ptr<vcl::NativeTimer> CreateTimer(unsigned intervalMs, std::function<void()> onTick) override;
     vcl::FileSystem& Files() override;
+    std::unique_ptr<vcl::UtilityWindow> AllocateHWnd(std::function<void(vcl::TMessage&)> windowProc) override;
+    std::intptr_t DefWindowProc(HWND window, const vcl::TMessage& message) override;
+    std::uint32_t RegisterWindowMessage(const std::string& name) override;
+    std::unique_ptr<vcl::NativeIcon> LoadIcon(int resource, int width, int height) override;
     std::uint16_t GetAsyncKeyState(int virtualKey) override;
+    std::int16_t GetKeyState(int virtualKey) override;
+    TPoint GetCursorPos() const override;
+    bool RegisterHotKey(HWND window, int id, std::uint32_t modifiers, std::uint32_t virtualKey) override;
+    bool UnregisterHotKey(HWND window, int id) override;
+    std::uint16_t GlobalAddAtom(const std::string& name) override;
+    std::uint16_t GlobalDeleteAtom(std::uint16_t atom) override;
     HWND GetForegroundWindow() const override;
     HWND GetDesktopWindow() const override;
     bool GetWindowRect(HWND window, TRect& rect) const override;
@@ -140,6 +237,14 @@ public:
     void BringWindowToTop(HWND window) override;
     int GetSystemMetrics(int index) const override;
     TRect WorkAreaFor(const TRect& rect) const override;
+    TRect PrimaryWorkArea() const override;
+    void MoveWindow(HWND window, int x, int y, int width, int height, bool repaint) override;
+    int TrackPopupMenu(HWND owner, const std::vector<std::string>& captions, TPoint at) override;
+    bool Shell_NotifyIcon(std::uint32_t message, const vcl::NotifyIconData& data) override;
+    std::unique_ptr<vcl::ItemIdList> SHBrowseForFolder(const vcl::BrowseInfo& info) override;
+    std::intptr_t ShellExecute(HWND parent, const std::string& verb, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               int showCommand) override;
     std::unique_ptr<vcl::WindowDC> GetWindowDC(HWND window) override;
     std::unique_ptr<vcl::DeviceBitmap> CreateCompatibleBitmap(int width, int height) override;
     void BlockCopy(vcl::DeviceBitmap& target, TPoint targetAt, vcl::WindowDC& source, const TRect& sourceRect,

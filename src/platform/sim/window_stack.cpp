@@ -194,6 +194,10 @@ void SimulatedDesktop::ShowWindow(HWND window, int command) {
     }
 }
 
+void SimulatedDesktop::MoveWindow(HWND window, int x, int y, int width, int height, bool) {
+    if (IsWindow(window)) FState->SetBounds(window, {x, y, x + width, y + height});
+}
+
 void SimulatedDesktop::BringWindowToTop(HWND window) {
     if (IsWindow(window)) FState->Activate(window);
 }

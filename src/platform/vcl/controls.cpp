@@ -15,6 +15,16 @@ void TControl::Clicked() {
     if (FOnClick) FApplication.Dispatch(FOnClick);
 }
 
+TShortCut HotKeyToShortCut(std::uint16_t hotKeyValue) {
+    constexpr std::uint8_t HOTKEYF_SHIFT = 1, HOTKEYF_CONTROL = 2, HOTKEYF_ALT = 4;
+    const std::uint8_t flags = static_cast<std::uint8_t>(hotKeyValue >> 8);
+    TShortCut shortCut = hotKeyValue & 0xFF;
+    if (flags & HOTKEYF_SHIFT) shortCut |= scShift;
+    if (flags & HOTKEYF_CONTROL) shortCut |= scCtrl;
+    if (flags & HOTKEYF_ALT) shortCut |= scAlt;
+    return shortCut;
+}
+
 TTimer::TTimer(TApplication& application, unsigned intervalMs, std::function<void()> onTimer)
     : FNative(application.System().CreateTimer(
           intervalMs, [&application, handler = std::move(onTimer)] { application.Dispatch(handler); })) {}

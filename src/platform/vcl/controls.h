@@ -1,6 +1,7 @@
 // Child controls of forms, and the timer.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,13 +36,17 @@ private:
     std::unique_ptr<NativeControl> FNative;
 };
 
-// Controls that only show text: labels and group boxes.
+// Controls that show text or a picture: labels, group boxes, panels, images.
 class TLabel : public TControl {
 public:
     using TControl::TControl;
+    std::string Caption() const { return Native().Text(); }
+    void SetOnClick(std::function<void()> handler) { FOnClick = std::move(handler); }
 };
 using TGroupBox = TLabel;
 using TShape = TLabel;
+using TPanel = TLabel;
+using TImage = TLabel;
 
 class TEdit : public TControl {
 public:
@@ -66,10 +71,21 @@ public:
     void SetOnClick(std::function<void()> handler) { FOnClick = std::move(handler); }
 };
 
+// A shortcut: the key code in bits 0 to 12, scShift, scCtrl and scAlt above.
+using TShortCut = std::uint16_t;
+inline constexpr TShortCut scShift = 0x2000;
+inline constexpr TShortCut scCtrl = 0x4000;
+inline constexpr TShortCut scAlt = 0x8000;
+
+// The shortcut of a hot key control's value (key code, HOTKEYF_* flags in the
+// high byte); the extended-key flag has no place in it.
+TShortCut HotKeyToShortCut(std::uint16_t hotKeyValue);
+
 // A control that records a key combination.
 class THotKey : public TControl {
 public:
     using TControl::TControl;
+    TShortCut HotKey() const { return HotKeyToShortCut(Native().HotKeyValue()); }
     void SetOnChange(std::function<void()> handler) { FOnChange = std::move(handler); }
 };
 

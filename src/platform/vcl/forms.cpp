@@ -39,7 +39,8 @@ WindowStyle StyleOf(const FormDescription& d) {
 }  // namespace
 
 TForm::TForm(TApplication& application, const FormDescription& description)
-    : FApplication(application), FStyle(StyleOf(description)) {
+    : TComponent(nullptr),
+      FApplication(application), FStyle(StyleOf(description)) {
     const TRect designed{description.left, description.top, description.left + description.clientWidth,
                          description.top + description.clientHeight};
     FWindow = System().CreateWindow(FStyle, designed, *this);
@@ -78,9 +79,28 @@ void TForm::Show() {
 void TForm::Hide() { FWindow->SetVisible(false); }
 
 void TForm::Close() {
+    if (FModal) {
+        ModalResult = mrCancel;
+        return;
+    }
     TCloseAction action = TCloseAction::caHide;
     if (OnClose) OnClose(action);
     if (action == TCloseAction::caHide) Hide();
+}
+
+int TForm::ShowModal() {
+    struct ModalState {
+        TForm& form;
+        explicit ModalState(TForm& f) : form(f) { form.FModal = true; }
+        ~ModalState() {
+            form.FModal = false;
+            form.Hide();
+        }
+    } modal(*this);
+    ModalResult = mrNone;
+    Show();
+    System().RunModal(*FWindow, [this] { return ModalResult != mrNone; });
+    return ModalResult;
 }
 
 void TForm::CenterOnScreen() {
@@ -103,6 +123,12 @@ void TForm::MouseMoved(TPoint client) {
 void TForm::MousePressed(TMouseButton button, TPoint client) {
     if (OnMouseDown) FApplication.Dispatch([&] { OnMouseDown(button, client); });
 }
+
+void TForm::HotKeyPressed(TMessage& message) {
+    FApplication.Dispatch([&] { WMHotKey(message); });
+}
+
+void TForm::WMHotKey(TMessage&) {}
 
 void TForm::PositionChanging(TRect& proposed) {
     const TRect current = FWindow->Bounds();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/vcl/components.h"
 
 namespace vcl {
 
@@ -72,7 +73,11 @@ struct FormDescription {
     bool visible = false;
 };
 
-class TForm : protected WindowEvents {
+// Modal results.
+inline constexpr int mrNone = 0;
+inline constexpr int mrCancel = 2;
+
+class TForm : public TComponent, protected WindowEvents {
 public:
     TForm(TApplication& application, const FormDescription& description);
     ~TForm() override;
@@ -96,8 +101,14 @@ public:
     void Show();  // visible, then to the front
     void Hide();
     void BringToFront() { FWindow->BringToFront(); }
-    // A close request: OnClose decides what happens (hiding by default).
+    // A close request: a modal form ends its modal loop with mrCancel;
+    // otherwise OnClose decides what happens (hiding by default).
     void Close();
+
+    // Shows the form and runs a modal loop until ModalResult is set; the
+    // form is hidden again when it ends. Gives the modal result.
+    int ShowModal();
+    int ModalResult = mrNone;
 
     std::function<void(TCloseAction&)> OnClose;
     std::function<void(TPoint)> OnMouseMove;
@@ -112,6 +123,10 @@ protected:
     void MouseMoved(TPoint client) override;
     void MousePressed(TMouseButton button, TPoint client) override;
     void PositionChanging(TRect& proposed) override;
+    void HotKeyPressed(TMessage& message) override;
+
+    // The window's WM_HOTKEY handler; the default ignores the message.
+    virtual void WMHotKey(TMessage& message);
 
     // Centres the window on the primary screen.
     void CenterOnScreen();
@@ -120,6 +135,7 @@ private:
     TApplication& FApplication;
     WindowStyle FStyle;
     std::unique_ptr<NativeWindow> FWindow;
+    bool FModal = false;
 };
 
 // Pulls a moved window's edges onto the work area's edges when they lie

@@ -16,6 +16,8 @@ using TColor = std::int32_t;
 
 // A window of the desktop, as the system names it; 0 is no window.
 using HWND = std::uintptr_t;
+// An icon, as the system names it; 0 is none.
+using HICON = std::uintptr_t;
 
 struct TPoint {
     std::int32_t X = 0;

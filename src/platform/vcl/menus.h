@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/vcl/components.h"
 #include "platform/vcl/forms.h"
 
 namespace vcl {
@@ -28,12 +29,21 @@ private:
     std::string FCaption;
 };
 
-class TPopupMenu {
+class TPopupMenu : public TComponent {
 public:
-    explicit TPopupMenu(std::vector<TMenuItem> items) : Items(std::move(items)) {}
+    TPopupMenu(TComponent* owner, TApplication& application, std::vector<TMenuItem> items)
+        : TComponent(owner), Items(std::move(items)), FApplication(application) {}
 
     std::vector<TMenuItem> Items;
     bool AutoPopup = true;
+    // The component that last popped the menu up.
+    TComponent* PopupComponent = nullptr;
+
+    // Shows the menu at a screen point and runs the chosen item once it closes.
+    void Popup(int x, int y);
+
+private:
+    TApplication& FApplication;
 };
 
 }  // namespace vcl

@@ -21,31 +21,32 @@ struct ControlClass {
     DWORD exStyle;
 };
 
-// Edits get the sunken client edge of the system's own dialogs (which turn a
-// resource's WS_BORDER into it); a plain WS_BORDER would draw a flat black line.
-ControlClass ClassOf(vcl::ControlKind kind) {
+// Labels report clicks. Edits get the sunken client edge of the system's own
+// dialogs (which turn a resource's WS_BORDER into it); a plain WS_BORDER
+// would draw a flat black line.
+ControlClass ClassOf(vcl::ControlKind kind, bool wordWrap, bool centered) {
     using vcl::ControlKind;
     switch (kind) {
         case ControlKind::GroupBox: return {WC_BUTTONW, BS_GROUPBOX, 0};
-        case ControlKind::Label: return {WC_STATICW, SS_LEFTNOWORDWRAP, 0};
+        case ControlKind::Label: {
+            const DWORD alignment = wordWrap ? SS_LEFT : centered ? SS_CENTER : SS_LEFTNOWORDWRAP;
+            return {WC_STATICW, alignment | SS_NOTIFY, 0};
+        }
+        case ControlKind::Image: return {WC_STATICW, SS_ICON | SS_REALSIZECONTROL, 0};
         case ControlKind::ComboBox: return {WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::Edit: return {WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE};
         case ControlKind::Button: return {WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0};
         case ControlKind::HotKey: return {HOTKEY_CLASSW, WS_TABSTOP, 0};
-        case ControlKind::Shape: break;
+        case ControlKind::Shape:
+        case ControlKind::Panel: break;
     }
-    throw vcl::EInvalidOperation("A shape is not a control window");
+    throw vcl::EInvalidOperation("A shape or panel is not a control window");
 }
 
-// The key of a hot key description: "F1" to "F24"; 0 for anything else.
-WORD HotKeyOf(const std::string& text) {
-    if (text.size() < 2 || text.size() > 3 || text[0] != 'F') return 0;
-    int number = 0;
-    for (std::size_t i = 1; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return 0;
-        number = number * 10 + (text[i] - '0');
-    }
-    return number >= 1 && number <= 24 ? static_cast<WORD>(VK_F1 + number - 1) : 0;
+// The hot key control refuses a key without modifiers other than Shift, as
+// the framework's does, and then shows the key with no modifiers at all.
+void SetHotKeyRules(HWND control) {
+    ::SendMessageW(control, HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, 0);
 }
 
 std::wstring WindowText(HWND window) {
@@ -70,17 +71,25 @@ private:
 }  // namespace
 
 ChildControl::ChildControl(Win32Window& window, const vcl::ControlSpec& spec, const vcl::TRect& designBounds, int id,
-                           vcl::ControlEvents& events)
+                           vcl::ControlEvents& events, std::optional<COLORREF> background)
     : FWindow(window),
       FKind(spec.kind),
       FName(spec.name),
       FDesignBounds(designBounds),
       FItems(spec.items),
+      FFontSpec(spec.font),
+      FWordWrap(spec.wordWrap),
+      FCentered(spec.centered),
+      FHotKey(spec.hotKey),
+      FIconResource(spec.iconResource),
       FId(id),
       FEvents(events) {
-    Create(window.Hwnd(), FKind == vcl::ControlKind::HotKey ? std::wstring() : Widen(spec.text));
-    if (FKind == vcl::ControlKind::HotKey)
-        ::SendMessageW(FHandle.get(), HKM_SETHOTKEY, MAKEWORD(HotKeyOf(spec.text), 0), 0);
+    if (spec.cursor != vcl::crDefault) FCursor = SystemCursor(spec.cursor);
+    if (background) {
+        FBackgroundColor = *background;
+        FBackground.reset(CheckOS(::CreateSolidBrush(FBackgroundColor)));
+    }
+    Create(window.Hwnd(), Widen(spec.text));
     FWindow.Attach(*this);
 }
 
@@ -88,18 +97,39 @@ ChildControl::~ChildControl() { FWindow.Detach(*this); }
 
 void ChildControl::Create(HWND parent, const std::wstring& text) {
     const Silence silence(FSilent);
-    const ControlClass control = ClassOf(FKind);
+    const ControlClass control = ClassOf(FKind, FWordWrap, FCentered);
     const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     FHandle.reset(CheckOS(::CreateWindowExW(control.exStyle, control.name, text.c_str(),
                                             control.style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(FId)), instance, nullptr)));
     for (const std::string& item : FItems)
         ::SendMessageW(FHandle.get(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+    if (FKind == vcl::ControlKind::HotKey) {
+        SetHotKeyRules(FHandle.get());
+        ::SendMessageW(FHandle.get(), HKM_SETHOTKEY, FHotKey, 0);
+    }
     Rescale();
 }
 
+// A font of the control's own, at the window's density, or the window's.
+HFONT ChildControl::Font() {
+    if (FFontSpec.name.empty()) return FWindow.ControlFont();
+    if (!FFont) FFont = FWindow.MakeFont(FFontSpec);
+    return FFont.get();
+}
+
+void ChildControl::ShowIcon() {
+    const int size = FWindow.Scale(FDesignBounds.Width());
+    const auto icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(FIconResource),
+                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    ::SendMessageW(FHandle.get(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    FIcon.reset(icon);  // the control does not take it over
+}
+
 void ChildControl::Rescale() {
-    ::SendMessageW(FHandle.get(), WM_SETFONT, reinterpret_cast<WPARAM>(FWindow.ControlFont()), TRUE);
+    FFont.reset();
+    ::SendMessageW(FHandle.get(), WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    if (FKind == vcl::ControlKind::Image) ShowIcon();
     const vcl::TRect& b = FDesignBounds;
     const int left = FWindow.Scale(b.Left);
     const int top = FWindow.Scale(b.Top);
@@ -116,8 +146,9 @@ void ChildControl::FitToContent() {
     int width = bounds.right - bounds.left;
     int height = bounds.bottom - bounds.top;
     if (FKind == vcl::ControlKind::Label) {
+        if (FWordWrap || FCentered) return;  // a fixed box
         const ClientContext dc(FHandle.get());
-        const SelectedObject font(dc.get(), FWindow.ControlFont());
+        const SelectedObject font(dc.get(), Font());
         const std::wstring text = WindowText(FHandle.get());
         RECT needed{0, 0, 0, 0};
         ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed, DT_CALCRECT | DT_SINGLELINE);
@@ -136,11 +167,10 @@ void ChildControl::FitToContent() {
 void ChildControl::MoveTo(HWND parent) {
     const std::wstring text = WindowText(FHandle.get());
     const int index = ItemIndex();
-    const LRESULT key = FKind == vcl::ControlKind::HotKey ? ::SendMessageW(FHandle.get(), HKM_GETHOTKEY, 0, 0) : 0;
+    FHotKey = HotKeyValue();
     FHandle.reset();
     Create(parent, FKind == vcl::ControlKind::ComboBox ? std::wstring() : text);
     SetItemIndex(index);
-    if (FKind == vcl::ControlKind::HotKey) ::SendMessageW(FHandle.get(), HKM_SETHOTKEY, static_cast<WPARAM>(key), 0);
 }
 
 std::string ChildControl::Text() const { return Narrow(WindowText(FHandle.get())); }
@@ -162,6 +192,11 @@ void ChildControl::SetItemIndex(int index) {
     ::SendMessageW(FHandle.get(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+std::uint16_t ChildControl::HotKeyValue() const {
+    if (FKind != vcl::ControlKind::HotKey) return 0;
+    return LOWORD(::SendMessageW(FHandle.get(), HKM_GETHOTKEY, 0, 0));
+}
+
 void ChildControl::Notify(WORD code) {
     if (FSilent) return;
     using vcl::ControlKind;
@@ -176,9 +211,18 @@ void ChildControl::Notify(WORD code) {
         case ControlKind::Button:
             if (code == BN_CLICKED) FEvents.Clicked();
             break;
+        case ControlKind::Label:
+            if (code == STN_CLICKED) FEvents.Clicked();
+            break;
         default: break;
     }
 }
+
+PanelControl::PanelControl(Win32Window& window, const vcl::ControlSpec& spec) : FWindow(window), FName(spec.name) {
+    FWindow.AttachPanel(spec.name, spec.bounds, spec.color);
+}
+
+PanelControl::~PanelControl() { FWindow.DetachPanel(FName); }
 
 ShapeControl::ShapeControl(Win32Window& window) : FWindow(window) { FWindow.AttachShape(); }
 

@@ -43,11 +43,23 @@ public:
     Win32WindowDC& operator=(const Win32WindowDC&) = delete;
 
     HDC Handle() const noexcept { return FDC; }
+    bool IsScreen() const noexcept { return FWindow == nullptr || FWindow == ::GetDesktopWindow(); }
 
 private:
     HWND FWindow;
     HDC FDC;
 };
+
+// The part of a rectangle that lies on the desktop's monitors' bounding box.
+RECT OnVirtualScreen(const vcl::TRect& rect) {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const RECT screen{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const RECT wanted{rect.Left, rect.Top, rect.Right, rect.Bottom};
+    RECT visible{};
+    ::IntersectRect(&visible, &wanted, &screen);
+    return visible;
+}
 
 // A device-dependent bitmap in the screen's format. GetDIBits needs it
 // unselected, which BlockCopy guarantees by selecting it only for the copy.
@@ -102,8 +114,18 @@ void BlockCopy(vcl::DeviceBitmap& target, vcl::TPoint targetAt, vcl::WindowDC& s
     if (!dc) RaiseGdiError(ERROR_NOT_ENOUGH_MEMORY);
     // Selected for the copy only: GetDIBits needs the bitmap unselected.
     const SelectedObject selection(dc.get(), bitmap->Handle());
-    if (!BitBlt(dc.get(), targetAt.X, targetAt.Y, sourceRect.Width(), sourceRect.Height(), window->Handle(),
-                sourceRect.Left, sourceRect.Top, rasterOperation))
+    RECT copied{sourceRect.Left, sourceRect.Top, sourceRect.Right, sourceRect.Bottom};
+    if (window->IsScreen()) {
+        // Some systems refuse a screen copy that reaches past the screen
+        // (a maximised window's frame does) and give black for all of it:
+        // only the part on screen is copied, the rest stays black.
+        copied = OnVirtualScreen(sourceRect);
+        PatBlt(dc.get(), targetAt.X, targetAt.Y, sourceRect.Width(), sourceRect.Height(), BLACKNESS);
+        if (IsRectEmpty(&copied)) return;
+    }
+    if (!BitBlt(dc.get(), targetAt.X + (copied.left - sourceRect.Left), targetAt.Y + (copied.top - sourceRect.Top),
+                copied.right - copied.left, copied.bottom - copied.top, window->Handle(), copied.left, copied.top,
+                rasterOperation))
         RaiseGdiError(ERROR_ACCESS_DENIED);
 }
 

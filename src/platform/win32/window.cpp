@@ -1,6 +1,7 @@
 #include "platform/win32/window.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/vcl/sysutils.h"
 #include "platform/win32/controls.h"
@@ -17,7 +18,7 @@ namespace {
 
 // The controls' font at 96 pixels per inch.
 constexpr int kFontHeight = -11;
-constexpr const wchar_t* kFontName = L"Tahoma";
+constexpr const char* kFontName = "Tahoma";
 
 // A frameless window can be sized down to its edge bands, far below the
 // system's minimum for framed windows: small regions are worth framing.
@@ -58,9 +59,12 @@ COLORREF ColorRefOf(vcl::TColor color) {
     return value & 0xFFFFFF;
 }
 
-HCURSOR CursorOf(vcl::TCursor cursor) {
+}  // namespace
+
+HCURSOR SystemCursor(vcl::TCursor cursor) {
     const wchar_t* name = IDC_ARROW;
     switch (cursor) {
+        case vcl::crHandPoint: name = IDC_HAND; break;
         case vcl::crSizeAll: name = IDC_SIZEALL; break;
         case vcl::crSizeNWSE: name = IDC_SIZENWSE; break;
         case vcl::crSizeWE: name = IDC_SIZEWE; break;
@@ -70,6 +74,8 @@ HCURSOR CursorOf(vcl::TCursor cursor) {
     }
     return ::LoadCursorW(nullptr, name);
 }
+
+namespace {
 
 // The window's pixels per inch: its monitor's where the system tells them
 // (Windows 10 1607 and later), else the system's.
@@ -123,7 +129,7 @@ WNDCLASSEXW Win32Window::ClassDescription(HINSTANCE instance) {
 
 Win32Window::Win32Window(const WindowClass& windowClass, const vcl::WindowStyle& style, const vcl::TRect& outer,
                          vcl::WindowEvents& events)
-    : FClass(windowClass), FEvents(events), FStyle(style), FCursor(CursorOf(vcl::crDefault)) {
+    : FClass(windowClass), FEvents(events), FStyle(style), FCursor(SystemCursor(vcl::crDefault)) {
     SetBackground(style.color);
     FHandle = CreateHandle(style, outer);
     FDpi = DpiOf(FHandle.get());
@@ -223,18 +229,21 @@ bool Win32Window::Visible() const { return ::IsWindowVisible(FHandle.get()); }
 
 void Win32Window::SetVisible(bool visible) { ::ShowWindow(FHandle.get(), visible ? SW_SHOW : SW_HIDE); }
 
-// A minimised window is brought back too: "Show" means the user wants to see it.
+// A minimised window is brought back too: "Show" means the user wants to see
+// it. It paints at once, so that a screen copy taken next sees it even on a
+// desktop without composition.
 void Win32Window::BringToFront() {
     const HWND window = FHandle.get();
     if (::IsWindowVisible(window) && ::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
     ::SetForegroundWindow(window);
     ::BringWindowToTop(window);
+    ::UpdateWindow(window);
 }
 
 // The cursor shows at the next WM_SETCURSOR; when the mouse is over the
 // client area now, it changes at once.
 void Win32Window::SetCursor(vcl::TCursor cursor) {
-    FCursor = CursorOf(cursor);
+    FCursor = SystemCursor(cursor);
     const HWND window = FHandle.get();
     POINT mouse;
     if (!::GetCursorPos(&mouse) || ::WindowFromPoint(mouse) != window) return;
@@ -251,16 +260,29 @@ void Win32Window::ReleaseCapture() { ::ReleaseCapture(); }
 std::unique_ptr<vcl::NativeControl> Win32Window::CreateControl(const vcl::ControlSpec& spec,
                                                                vcl::ControlEvents& events) {
     if (spec.kind == vcl::ControlKind::Shape) return std::make_unique<ShapeControl>(*this);
+    if (spec.kind == vcl::ControlKind::Panel) return std::make_unique<PanelControl>(*this, spec);
     vcl::TRect bounds = spec.bounds;
+    std::optional<COLORREF> background;
     if (!spec.parentName.empty()) {
         const vcl::TPoint origin = DesignOrigin(spec.parentName);
         bounds = {bounds.Left + origin.X, bounds.Top + origin.Y, bounds.Right + origin.X, bounds.Bottom + origin.Y};
+        const auto panel = std::find_if(FPanels.begin(), FPanels.end(),
+                                        [&](const Panel& candidate) { return candidate.name == spec.parentName; });
+        if (panel != FPanels.end()) {
+            LOGBRUSH brush{};
+            ::GetObjectW(panel->brush.get(), sizeof brush, &brush);
+            background = brush.lbColor;
+        }
     }
-    return std::make_unique<ChildControl>(*this, spec, bounds, FNextControlId++, events);
+    return std::make_unique<ChildControl>(*this, spec, bounds, FNextControlId++, events, background);
 }
 
-// Controls inside a group box are the window's children, placed relative to the box.
+// Controls inside a group box or on a panel are the window's children,
+// placed relative to it.
 vcl::TPoint Win32Window::DesignOrigin(const std::string& controlName) const {
+    const auto panel = std::find_if(FPanels.begin(), FPanels.end(),
+                                    [&](const Panel& candidate) { return candidate.name == controlName; });
+    if (panel != FPanels.end()) return {panel->designBounds.Left, panel->designBounds.Top};
     const auto parent = std::find_if(FControls.begin(), FControls.end(),
                                      [&](const ChildControl* control) { return control->Name() == controlName; });
     if (parent == FControls.end()) throw vcl::EInvalidOperation("There is no control named " + controlName);
@@ -268,11 +290,14 @@ vcl::TPoint Win32Window::DesignOrigin(const std::string& controlName) const {
 }
 
 HFONT Win32Window::ControlFont() {
-    if (!FFont)
-        FFont.reset(CheckOS(::CreateFontW(Scale(kFontHeight), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                          DEFAULT_PITCH | FF_DONTCARE, kFontName)));
+    if (!FFont) FFont = MakeFont({kFontName, kFontHeight});
     return FFont.get();
+}
+
+UniqueFont Win32Window::MakeFont(const vcl::FontSpec& font) const {
+    return UniqueFont(CheckOS(::CreateFontW(Scale(font.height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                            DEFAULT_PITCH | FF_DONTCARE, Widen(font.name).c_str())));
 }
 
 void Win32Window::Attach(ChildControl& control) { FControls.push_back(&control); }
@@ -292,6 +317,16 @@ void Win32Window::DetachShape() noexcept {
     ::InvalidateRect(FHandle.get(), nullptr, TRUE);
 }
 
+void Win32Window::AttachPanel(const std::string& name, const vcl::TRect& designBounds, vcl::TColor color) {
+    FPanels.push_back({name, designBounds, UniqueBrush(CheckOS(::CreateSolidBrush(ColorRefOf(color))))});
+    ::InvalidateRect(FHandle.get(), nullptr, TRUE);
+}
+
+void Win32Window::DetachPanel(const std::string& name) noexcept {
+    std::erase_if(FPanels, [&](const Panel& panel) { return panel.name == name; });
+    ::InvalidateRect(FHandle.get(), nullptr, TRUE);
+}
+
 LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     // Only the current window speaks to the owner: not a replacement being
     // made, nor a window on its way out.
@@ -305,7 +340,14 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
                 ::SetCursor(FCursor);
                 return TRUE;
             }
+            if (LOWORD(lParam) == HTCLIENT && SetControlCursor(reinterpret_cast<HWND>(wParam))) return TRUE;
             break;
+        case WM_HOTKEY:
+            if (current) {
+                vcl::TMessage hotKey{message, wParam, lParam, 0};
+                FEvents.HotKeyPressed(hotKey);
+            }
+            return 0;
         case WM_MOUSEMOVE:
             if (current) FEvents.MouseMoved(PointOf(lParam));
             return 0;
@@ -352,6 +394,11 @@ LRESULT Win32Window::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
         case WM_CTLCOLORSTATIC: {
             const auto dc = reinterpret_cast<HDC>(wParam);
             ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+            const ChildControl* control = ControlOf(reinterpret_cast<HWND>(lParam));
+            if (control != nullptr && control->Background() != nullptr) {
+                ::SetBkColor(dc, control->BackgroundColor());
+                return reinterpret_cast<LRESULT>(control->Background());
+            }
             ::SetBkColor(dc, FBackgroundColor);
             return reinterpret_cast<LRESULT>(FBackground.get());
         }
@@ -429,6 +476,11 @@ void Win32Window::EraseBackground(HWND window, HDC dc) const {
     RECT client;
     ::GetClientRect(window, &client);
     ::FillRect(dc, &client, FBackground.get());
+    for (const Panel& panel : FPanels) {
+        const vcl::TRect& b = panel.designBounds;
+        const RECT area{Scale(b.Left), Scale(b.Top), Scale(b.Right), Scale(b.Bottom)};
+        ::FillRect(dc, &area, panel.brush.get());
+    }
 }
 
 // Drawn off screen and copied in one block, so that live resizing does not flicker.
@@ -446,9 +498,20 @@ void Win32Window::PaintShape(HWND window) const {
 }
 
 void Win32Window::Command(HWND from, WORD code) {
-    const auto control = std::find_if(FControls.begin(), FControls.end(),
-                                      [&](const ChildControl* candidate) { return candidate->Hwnd() == from; });
-    if (control != FControls.end()) (*control)->Notify(code);
+    if (ChildControl* control = ControlOf(from)) control->Notify(code);
+}
+
+ChildControl* Win32Window::ControlOf(HWND control) const {
+    const auto found = std::find_if(FControls.begin(), FControls.end(),
+                                    [&](const ChildControl* candidate) { return candidate->Hwnd() == control; });
+    return found == FControls.end() ? nullptr : *found;
+}
+
+bool Win32Window::SetControlCursor(HWND control) const {
+    const ChildControl* child = ControlOf(control);
+    if (child == nullptr || child->Cursor() == nullptr) return false;
+    ::SetCursor(child->Cursor());
+    return true;
 }
 
 }  // namespace win32

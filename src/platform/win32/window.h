@@ -12,6 +12,8 @@ namespace win32 {
 
 class ChildControl;
 
+HCURSOR SystemCursor(vcl::TCursor cursor);
+
 class Win32Window final : public vcl::NativeWindow {
 public:
     // The class every window of this kind is made of.
@@ -45,10 +47,13 @@ public:
     HWND Hwnd() const noexcept { return FHandle.get(); }
     int Scale(int pixelsAt96) const noexcept { return ::MulDiv(pixelsAt96, static_cast<int>(FDpi), 96); }
     HFONT ControlFont();  // "Tahoma" at the window's density, made when first asked for
+    UniqueFont MakeFont(const vcl::FontSpec& font) const;  // at the window's density
     void Attach(ChildControl& control);
     void Detach(ChildControl& control) noexcept;
     void AttachShape();
     void DetachShape() noexcept;
+    void AttachPanel(const std::string& name, const vcl::TRect& designBounds, vcl::TColor color);
+    void DetachPanel(const std::string& name) noexcept;
 
 private:
     UniqueWindow CreateHandle(const vcl::WindowStyle& style, const vcl::TRect& outer);
@@ -64,6 +69,14 @@ private:
     void EraseBackground(HWND window, HDC dc) const;
     void PaintShape(HWND window) const;
     void Command(HWND from, WORD code);
+    ChildControl* ControlOf(HWND control) const;
+    bool SetControlCursor(HWND control) const;
+
+    struct Panel {
+        std::string name;
+        vcl::TRect designBounds;
+        UniqueBrush brush;
+    };
 
     const WindowClass& FClass;
     vcl::WindowEvents& FEvents;
@@ -76,6 +89,7 @@ private:
     UniqueFont FFont;
     std::vector<ChildControl*> FControls;  // in creation order, which is the tab order
     int FShapes = 0;
+    std::vector<Panel> FPanels;
     int FNextControlId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
     HWND FFocus = nullptr;     // the control that had the focus when the window was last deactivated
 };

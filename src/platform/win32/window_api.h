@@ -21,6 +21,13 @@
 #undef CreateFile
 #undef DeleteFile
 #undef ReplaceFile
+#undef DefWindowProc
+#undef RegisterWindowMessage
+#undef LoadIcon
+#undef GlobalAddAtom
+#undef Shell_NotifyIcon
+#undef ShellExecute
+#undef SHBrowseForFolder
 
 namespace win32 {
 

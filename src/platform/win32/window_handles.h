@@ -43,7 +43,12 @@ struct DeleteDCRelease {
     void operator()(HDC dc) const noexcept { ::DeleteDC(dc); }
 };
 
+struct DestroyIconRelease {
+    void operator()(HICON icon) const noexcept { ::DestroyIcon(icon); }
+};
+
 using UniqueWindow = UniqueHandle<HWND, DestroyWindowRelease>;
+using UniqueIcon = UniqueHandle<HICON, DestroyIconRelease>;
 using UniqueFont = UniqueHandle<HFONT, DeleteObjectRelease>;
 using UniqueBrush = UniqueHandle<HBRUSH, DeleteObjectRelease>;
 using UniquePen = UniqueHandle<HPEN, DeleteObjectRelease>;
