@@ -8,10 +8,12 @@ __attribute__((target("ssse3"))) void SubFilterBgrRowSsse3(const std::uint8_t* r
                                                            std::size_t width) {
     if (width == 0) return;
     SubFilterFirstPixel(row, line);
-    const Bytes16 swapRedBlue = {2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15};
     const std::size_t bytes = 3 * width;
     std::size_t i = 3;
-    for (; i + 16 <= bytes; i += 15) Store16(line + i, __builtin_shuffle(DifferenceWithLeft(row, i), swapRedBlue));
+    for (; i + 16 <= bytes; i += 15) {
+        const Bytes16 d = DifferenceWithLeft(row, i);
+        Store16(line + i, __builtin_shufflevector(d, d, 2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, 14, 13, 12, 15));
+    }
     SubFilterRemainingPixels(row, line, i, width);
 }
 

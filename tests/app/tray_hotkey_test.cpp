@@ -12,10 +12,6 @@ constexpr std::uint32_t VK_S = 0x53;
 constexpr std::uint16_t HOTKEYF_SHIFT = 0x100, HOTKEYF_CONTROL = 0x200, HOTKEYF_ALT = 0x400, HOTKEYF_EXT = 0x800;
 constexpr std::intptr_t WM_RBUTTONDOWN = 0x204;
 
-std::map<std::pair<vcl::HWND, int>, sim::HotKeyRegistration> Registrations(const sim::SimulatedDesktop& desktop) {
-    return desktop.HotKeys();
-}
-
 TEST_F(ProgramTest, TheTrayIconIsAddedThenGivenItsIconAndHint) {
     const std::vector<sim::NotifyCall>& calls = desktop.NotifyCalls();
     ASSERT_EQ(calls.size(), 3u);
@@ -64,7 +60,7 @@ TEST_F(ProgramTest, EndingTheProgramRemovesTheIconTheHotkeyAndTheAtom) {
 }
 
 TEST_F(ProgramTest, F6IsRegisteredUnderTheAtomOfHotkey1AndShowsTheWindow) {
-    const auto registrations = Registrations(desktop);
+    const auto& registrations = desktop.HotKeys();
     ASSERT_EQ(registrations.size(), 1u);
     const auto& [key, combination] = *registrations.begin();
     EXPECT_EQ(key.first, form->Handle());

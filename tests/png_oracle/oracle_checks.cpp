@@ -6,37 +6,13 @@
 #include <exception>
 
 #include "platform/vcl/classes.h"
+#include "support/png_lines.h"
 
 namespace pngoracle {
 namespace {
 
 using testsupport::RawChunk;
 
-struct Adam7Pass {
-    std::uint32_t rowStart, columnStart, rowStep, columnStep;
-};
-constexpr Adam7Pass kAdam7Passes[] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
-                                      {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
-
-std::uint32_t Steps(std::uint32_t size, std::uint32_t start, std::uint32_t step) {
-    return size > start ? (size - start + step - 1) / step : 0;
-}
-
-std::uint64_t LineBytes(std::uint32_t width, int bitsPerPixel) {
-    return (std::uint64_t{width} * static_cast<std::uint64_t>(bitsPerPixel) + 7) / 8;
-}
-
-// The (lines, bytes per line) blocks of the image data, in stream order.
-std::vector<std::pair<std::uint32_t, std::uint64_t>> LineBlocks(const LineGeometry& geometry) {
-    if (!geometry.adam7) return {{geometry.height, LineBytes(geometry.width, geometry.bitsPerPixel)}};
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> blocks;
-    for (const Adam7Pass& pass : kAdam7Passes) {
-        const std::uint32_t columns = Steps(geometry.width, pass.columnStart, pass.columnStep);
-        const std::uint32_t rows = Steps(geometry.height, pass.rowStart, pass.rowStep);
-        if (columns > 0 && rows > 0) blocks.emplace_back(rows, LineBytes(columns, geometry.bitsPerPixel));
-    }
-    return blocks;
-}
 
 }  // namespace
 
@@ -111,7 +87,8 @@ void ExpectFilterTypes(const std::vector<RawChunk>& chunks, const LineGeometry& 
     }
     std::size_t at = 0;
     std::size_t refused = 0;
-    for (const auto& [lines, lineBytes] : LineBlocks(geometry)) {
+    for (const auto& [lines, lineBytes] :
+         testsupport::ImageLineBlocks(geometry.width, geometry.height, geometry.bitsPerPixel, geometry.adam7)) {
         for (std::uint32_t line = 0; line < lines; ++line) {
             ASSERT_LT(at, data.size()) << "image data ends early";
             const std::uint8_t type = data[at];

@@ -103,7 +103,9 @@ void SimulatedDesktop::RegisterForeignHotKey(std::uint32_t modifiers, std::uint3
     FState->foreignHotKeys.push_back({modifiers, virtualKey});
 }
 
-std::map<std::pair<HWND, int>, HotKeyRegistration> SimulatedDesktop::HotKeys() const { return FState->hotKeys; }
+const std::map<std::pair<HWND, int>, HotKeyRegistration>& SimulatedDesktop::HotKeys() const {
+    return FState->hotKeys;
+}
 
 bool SimulatedDesktop::PressHotKey(std::uint32_t modifiers, std::uint32_t virtualKey) {
     for (const auto& [key, registration] : FState->hotKeys) {

@@ -127,7 +127,7 @@ bool SimulatedDesktop::Shell_NotifyIcon(std::uint32_t message, const vcl::Notify
 
 const std::vector<NotifyCall>& SimulatedDesktop::NotifyCalls() const { return FState->notifyCalls; }
 
-std::map<std::pair<HWND, std::uint32_t>, vcl::NotifyIconData> SimulatedDesktop::TrayIcons() const {
+const std::map<std::pair<HWND, std::uint32_t>, vcl::NotifyIconData>& SimulatedDesktop::TrayIcons() const {
     return FState->trayIcons;
 }
 

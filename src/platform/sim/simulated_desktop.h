@@ -141,7 +141,7 @@ public:
     // The notification area: every call in order, and the icons it shows
     // now, by (window, identifier).
     const std::vector<NotifyCall>& NotifyCalls() const;
-    std::map<std::pair<HWND, std::uint32_t>, vcl::NotifyIconData> TrayIcons() const;
+    const std::map<std::pair<HWND, std::uint32_t>, vcl::NotifyIconData>& TrayIcons() const;
     // Icons made from resources: resource and size.
     struct IconRecord {
         int resource = 0;
@@ -150,7 +150,7 @@ public:
     IconRecord IconOf(vcl::HICON icon) const;
     int LiveIcons() const;
     // Hotkeys registered by any window, by (window, identifier); atoms by name.
-    std::map<std::pair<HWND, int>, HotKeyRegistration> HotKeys() const;
+    const std::map<std::pair<HWND, int>, HotKeyRegistration>& HotKeys() const;
     int AtomReferences(const std::string& name) const;  // 0: not in the table
     const std::vector<PopupMenuRecord>& PopupMenus() const;
     const std::vector<FolderDialogRecord>& FolderDialogs() const;
