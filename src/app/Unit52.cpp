@@ -20,6 +20,9 @@ constexpr std::uint8_t FirstPolledKey = 0x29;
 constexpr std::uint8_t EndOfScan = 0x5B;
 constexpr std::uint16_t FreshPress = 0x8001;
 
+// The system's description of a malformed name (ERROR_INVALID_NAME).
+constexpr const char* InvalidNameText = "The filename, directory name, or volume label syntax is incorrect.";
+
 // The backdrop reaches 7 pixels beyond the window on the left, 8 on the right,
 // 8 above and 7 below.
 constexpr int BackdropLeft = 7;
@@ -213,17 +216,27 @@ void TForm52::Timer1Timer() {
 }
 
 void TForm52::Capture(png::TPNGObject& image, vcl::TBitmap& screen) {
-    ++FShotNumber;
+    FShotNumber = NextShotNumber(FShotNumber);
     FillFromSource(screen);
     const std::string folder = PrepareOutputFolder();
     image.Assign(&screen);
-    const std::string fileName = vcl::Format("%s%0.3d.png", {Edit1.Text(), std::int64_t{FShotNumber}});
+    const std::string fileName = ShotFileName(Edit1.Text(), FShotNumber);
     const std::string path = folder + fileName;
-    if (NamesDevice(path))
-        throw vcl::EFCreateError(vcl::Format("Cannot create file \"%s\". %s",
-                                             {System().Files().ExpandFileName(path), "The name is reserved for a device."}));
+    RefuseHiddenTarget(path, fileName);
     vcl::SaveGraphicSafely(image, System().Files(), path);
     SetCaption("Brendal, saved: " + fileName);
+}
+
+// Windows would take these names for something other than a plain file: a
+// device swallows the picture, and a colon in the name stores it as a
+// stream of another file, where nobody finds it.
+void TForm52::RefuseHiddenTarget(const std::string& path, const std::string& fileName) {
+    const char* reason = NamesDevice(path)                          ? "The name is reserved for a device."
+                         : fileName.find(':') != std::string::npos ? InvalidNameText
+                                                                   : nullptr;
+    if (reason != nullptr)
+        throw vcl::EFCreateError(
+            vcl::Format("Cannot create file \"%s\". %s", {System().Files().ExpandFileName(path), reason}));
 }
 
 void TForm52::FillFromSource(vcl::TBitmap& screen) {

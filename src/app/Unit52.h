@@ -85,6 +85,7 @@ private:
     void Capture(png::TPNGObject& image, vcl::TBitmap& screen);
     void FillFromSource(vcl::TBitmap& screen);
     std::string PrepareOutputFolder();
+    void RefuseHiddenTarget(const std::string& path, const std::string& fileName);
     void CopyRegion(vcl::TBitmap& screen);
     void FinishRegionCapture(selector::TForm53& selector);
     vcl::TRect ForegroundRect(vcl::HWND window) const;

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "platform/vcl/sysutils.h"
+
 namespace app {
 namespace {
 
@@ -37,6 +39,14 @@ std::string ResolveOutputFolder(const std::string& folderText, const std::string
     if (folder.empty() || folder.back() != '\\') folder += '\\';
     if (folder.find(':') == std::string::npos) folder = appDir + folder;
     return folder;
+}
+
+std::int32_t NextShotNumber(std::int32_t number) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(number) + 1u);
+}
+
+std::string ShotFileName(const std::string& prefix, std::int32_t number) {
+    return vcl::Format("%s%0.3d.png", {prefix, std::int64_t{number}});
 }
 
 bool NamesDevice(const std::string& path) {

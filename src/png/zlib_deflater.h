@@ -3,6 +3,9 @@
 
 #include <zlib.h>
 
+#include <cstddef>
+#include <limits>
+#include <new>
 #include <string>
 
 namespace png {
@@ -19,6 +22,8 @@ public:
     // Starts a zlib stream (32 KiB window, default memory level and
     // strategy) at the given level; returns zlib's result code.
     int Init(int level) {
+        FStream.zalloc = Allocate;
+        FStream.zfree = Release;
         const int result = deflateInit(&FStream, level);
         FInitialised = result == Z_OK;
         return result;
@@ -30,6 +35,15 @@ public:
     std::string ErrorText(int result) const;
 
 private:
+    // zlib's state comes from the program's own allocator, like every other
+    // buffer of the encoder, so running out of memory takes one path
+    // wherever it happens; zlib reports a refusal as Z_MEM_ERROR.
+    static voidpf Allocate(voidpf, uInt items, uInt size) {
+        if (size != 0 && items > std::numeric_limits<std::size_t>::max() / size) return Z_NULL;
+        return ::operator new(std::size_t{items} * size, std::nothrow);
+    }
+    static void Release(voidpf, voidpf block) { ::operator delete(block); }
+
     z_stream FStream{};
     bool FInitialised = false;
 };

@@ -25,6 +25,19 @@ TEST(CapturePathsTest, TheProgramFolderKeepsItsLastSeparator) {
     EXPECT_EQ(app::ExtractFilePath("shot.exe"), "");
 }
 
+TEST(CapturePathsTest, ShotNumbersHaveAtLeastThreeDigitsAndWrapAtThe32BitLimit) {
+    constexpr std::int32_t Largest = 2147483647;
+    const std::pair<std::int32_t, const char*> names[] = {
+        {1, "shot001.png"},          {999, "shot999.png"},
+        {1000, "shot1000.png"},      {Largest, "shot2147483647.png"},
+        {-Largest - 1, "shot-2147483648.png"},
+    };
+    for (const auto& [number, name] : names) EXPECT_EQ(app::ShotFileName("shot", number), name) << number;
+    EXPECT_EQ(app::NextShotNumber(999), 1000);
+    EXPECT_EQ(app::NextShotNumber(Largest - 1), Largest);
+    EXPECT_EQ(app::NextShotNumber(Largest), -Largest - 1) << "no earlier number of the run comes back";
+}
+
 TEST(CapturePathsTest, DeviceNamesAreFoundInAnyPartOfThePath) {
     const std::pair<const char*, bool> cases[] = {
         {"C:\\Out\\NUL001.png", false}, {"C:\\Out\\NUL.png", true},       {"C:\\Out\\nul", true},

@@ -162,6 +162,16 @@ TEST_F(FileSystemTest, ReplaceFileMovesOverAnExistingFile) {
     EXPECT_EQ(ErrorOf([&] { files.ReplaceFile("C:\\old.png", "C:\\dir"); }), kAccessDenied);
 }
 
+TEST_F(FileSystemTest, AReadOnlyFileIsNeitherRewrittenNorReplaced) {
+    Write("C:\\kept.png", "kept");
+    const fs::perms write = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(folder.Path() / "C" / "kept.png", write, fs::perm_options::remove);
+    Write("C:\\new.tmp", "new");
+    EXPECT_EQ(ErrorOf([&] { files.CreateFile("C:\\kept.png"); }), kAccessDenied);
+    EXPECT_EQ(ErrorOf([&] { files.ReplaceFile("C:\\new.tmp", "C:\\kept.png"); }), kAccessDenied);
+    EXPECT_EQ(Read(folder.Path() / "C" / "kept.png"), "kept");
+}
+
 TEST_F(FileSystemTest, DeleteFileRemovesFilesAndIgnoresFailures) {
     Write("C:\\gone.png", "x");
     files.DeleteFile("C:\\GONE.png");
@@ -173,12 +183,68 @@ TEST_F(FileSystemTest, DeleteFileRemovesFilesAndIgnoresFailures) {
     EXPECT_TRUE(fs::is_directory(folder.Path() / "C" / "dir")) << "folders are not files";
 }
 
-TEST_F(FileSystemTest, AFullDiskShowsAsAShortWrite) {
+TEST_F(FileSystemTest, AFullDiskRaisesTheSystemsError) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "the host has no /dev/full";
     fs::create_symlink("/dev/full", folder.Path() / "C" / "full.png");
     auto stream = files.CreateFile("C:\\full.png");
-    EXPECT_EQ(stream->Write("0123456789", 10), 0u);
-    EXPECT_THROW(stream->WriteBuffer("0123456789", 10), vcl::EWriteError);
+    EXPECT_EQ(ErrorOf([&] { stream->Write("0123456789", 10); }), "There is not enough space on the disk.");
+}
+
+TEST_F(FileSystemTest, TheDiskFillsUpAfterTheFreeSpaceIsWritten) {
+    desktop.SetFreeDiskSpace(7);
+    auto first = files.CreateFile("C:\\a.png");
+    EXPECT_EQ(first->Write("abcd", 4), 4u);
+    auto second = files.CreateFile("C:\\b.png");
+    EXPECT_EQ(ErrorOf([&] { second->Write("efgh", 4); }), "There is not enough space on the disk.");
+    EXPECT_EQ(Read(folder.Path() / "C" / "b.png"), "efg") << "what fits is written";
+    EXPECT_EQ(ErrorOf([&] { first->Write("x", 1); }), "There is not enough space on the disk.");
+    EXPECT_EQ(desktop.OpenFiles(), 2);
+
+    desktop.SetFreeDiskSpace(std::nullopt);
+    EXPECT_EQ(first->Write("more", 4), 4u);
+    first.reset();
+    second.reset();
+    EXPECT_EQ(desktop.OpenFiles(), 0);
+}
+
+TEST_F(FileSystemTest, PathsAreNormalisedAsWin32DoesWithTrailingDotsAndSpaces) {
+    const struct {
+        const char* path;
+        const char* expanded;
+    } cases[] = {
+        {"C:\\Shots.\\a.png", "C:\\Shots\\a.png"},      // a folder loses one trailing dot
+        {"C:\\Shots \\a.png", "C:\\Shots \\a.png"},     // and keeps a trailing space
+        {"C:\\Shots.\\", "C:\\Shots\\"},
+        {"C:\\Shots\\a.png. . ", "C:\\Shots\\a.png"},   // the last name loses both
+        {"C:\\Shots\\...\\a", "C:\\Shots\\...\\a"},  // names of dots only are kept
+    };
+    for (const auto& c : cases) EXPECT_EQ(files.ExpandFileName(c.path), c.expanded) << c.path;
+    Write("C:\\Users\\Tivalo\\a.png. ", "x");
+    EXPECT_EQ(Read(folder.Path() / "C" / "Users" / "Tivalo" / "a.png"), "x");
+}
+
+TEST_F(FileSystemTest, DeviceNamesReachTheDeviceAndMakeNoFileOrFolder) {
+    for (const char* device : {"C:\\NUL", "C:\\con.txt", "C:\\Shots\\COM3.png", "C:\\lpt1 .log"}) {
+        files.ForceDirectories("C:\\Shots");
+        auto stream = files.CreateFile(device);
+        EXPECT_EQ(stream->Write("bytes", 5), 5u) << device;
+    }
+    files.ForceDirectories("C:\\AUX\\below");
+    EXPECT_EQ(ErrorOf([&] { files.CreateFile("C:\\AUX\\below\\a.png"); }), kPathNotFound);
+    Write("C:\\a.tmp", "x");
+    EXPECT_EQ(ErrorOf([&] { files.ReplaceFile("C:\\a.tmp", "C:\\PRN.png"); }), kAccessDenied);
+    const fs::path c = folder.Path() / "C";
+    for (const fs::path& absent : {c / "NUL", c / "con.txt", c / "Shots" / "COM3.png", c / "lpt1 .log", c / "lpt1",
+                                   c / "AUX", c / "PRN.png"})
+        EXPECT_FALSE(fs::exists(absent)) << absent;
+}
+
+TEST_F(FileSystemTest, NamesHoldAtMost255Utf16Units) {
+    const std::string longest(255, 'n');
+    Write("C:\\" + longest, "x");
+    for (const std::string& path : {"C:\\" + longest + "n", "C:\\" + longest + "n\\a.png"})
+        EXPECT_EQ(ErrorOf([&] { files.CreateFile(path); }), "The filename or extension is too long.") << path;
+    EXPECT_NO_THROW(files.ForceDirectories("C:\\" + longest + "n\\below"));
 }
 
 TEST_F(FileSystemTest, TheCurrentAndProgramFoldersExist) {

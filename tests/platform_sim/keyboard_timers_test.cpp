@@ -61,6 +61,7 @@ TEST_F(KeyboardTimersTest, TimersRunOncePerTickUntilDestroyed) {
     desktop.Tick(2);
     EXPECT_EQ(log, (std::vector<std::string>{"a", "b", "a", "b"}));
     a.reset();
+    EXPECT_EQ(desktop.LiveTimers(), 1);
     log.clear();
     desktop.Tick();
     EXPECT_EQ(log, (std::vector<std::string>{"b"}));

@@ -6,6 +6,7 @@
 
 #include "platform/sim/simulated_desktop.h"
 #include "platform/vcl/memory_dib.h"
+#include "platform/vcl/sysutils.h"
 #include "platform_sim/recording_events.h"
 #include "support/test_folder.h"
 
@@ -173,6 +174,25 @@ TEST(BlockCopyFormatTest, IndexedAndPackedFormatsCarryTheirPaletteAndMasks) {
     EXPECT_EQ(sixteen.redMask, 0xF800u);
     EXPECT_EQ(sixteen.greenMask, 0x07E0u);
     EXPECT_EQ(sixteen.blueMask, 0x001Fu);
+}
+
+TEST(ScreenBitmapTest, BitmapsBeyondGdisMemoryAreRefusedBeforeAnythingIsAllocated) {
+    testsupport::TestFolder folder;
+    sim::SimulatedDesktop desktop{{.bitsPerPixel = 32, .bitmapMemory = 4096}, folder.Path()};
+    EXPECT_NO_THROW(desktop.CreateCompatibleBitmap(32, 32));
+    const std::pair<int, int> refused[] = {
+        {32, 33},
+        {65536, 65536},  // 2^34 bytes: a 32-bit count of them is 0
+        {46341, 46341},  // more bytes than a signed 32-bit count holds
+    };
+    for (const auto& [width, height] : refused) {
+        try {
+            desktop.CreateCompatibleBitmap(width, height);
+            ADD_FAILURE() << width << " x " << height << " was made";
+        } catch (const vcl::EOSError& error) {
+            EXPECT_EQ(error.Message(), "Not enough memory resources are available to process this command.");
+        }
+    }
 }
 
 TEST_F(ScreenTest, BlockCopyLeavesLayeredWindowsOutClipsAndCountsDeviceContexts) {

@@ -22,7 +22,11 @@ std::vector<MonitorSpec> PrimaryMonitor(const DesktopSpec& spec) {
 }  // namespace
 
 DesktopState::DesktopState(SimulatedDesktop& owner, const DesktopSpec& spec, std::filesystem::path fileRoot)
-    : desktop(owner), bitsPerPixel(spec.bitsPerPixel), monitors(PrimaryMonitor(spec)), files(std::move(fileRoot)) {}
+    : desktop(owner),
+      bitsPerPixel(spec.bitsPerPixel),
+      monitors(PrimaryMonitor(spec)),
+      bitmapMemory(spec.bitmapMemory),
+      files(std::move(fileRoot)) {}
 
 SimulatedDesktop::SimulatedDesktop(const DesktopSpec& spec, std::filesystem::path fileRoot)
     : FState(std::make_unique<DesktopState>(*this, spec, std::move(fileRoot))) {
@@ -32,6 +36,8 @@ SimulatedDesktop::SimulatedDesktop(const DesktopSpec& spec, std::filesystem::pat
 SimulatedDesktop::~SimulatedDesktop() = default;
 
 void SimulatedDesktop::MapDrive(char letter) { FState->files.MapDrive(letter); }
+void SimulatedDesktop::SetFreeDiskSpace(std::optional<std::uint64_t> bytes) { FState->files.SetFreeSpace(bytes); }
+int SimulatedDesktop::OpenFiles() const { return FState->files.OpenFiles(); }
 
 std::filesystem::path SimulatedDesktop::HostPath(const std::string& windowsPath) const {
     return FState->files.HostPath(windowsPath);

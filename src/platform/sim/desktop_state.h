@@ -125,6 +125,7 @@ struct DesktopState {
 
     // Graphics (gdi.cpp).
     int liveDeviceContexts = 0;
+    std::uint64_t bitmapMemory;
 
     // Files (file_system.cpp).
     SimFileSystem files;

@@ -1,10 +1,14 @@
 // Files by Windows path rules over a host folder: drive X: is root/X, a
 // share \\server\share is root/UNC/server/share, and names are matched
-// without regard to (ASCII) case, as on NTFS.
+// without regard to (ASCII) case, as on NTFS. Names are at most 255
+// UTF-16 units long; device names (CON, NUL, COM1 ...) reach the device,
+// not a file.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -19,6 +23,10 @@ public:
     explicit SimFileSystem(std::filesystem::path root);
 
     void MapDrive(char letter);
+    // Writes fail with a full disk once this many more bytes have been
+    // written to any volume; none: no limit.
+    void SetFreeSpace(std::optional<std::uint64_t> bytes) { FFreeSpace = bytes; }
+    int OpenFiles() const { return static_cast<int>(FOpenFiles.size()); }
     // Where a Windows path lives on the host; nothing is checked or created.
     std::filesystem::path HostPath(const std::string& windowsPath) const;
 
@@ -40,6 +48,7 @@ private:
     WinPath FCurrentFolder;
     // Files opened without sharing by a live stream.
     std::set<std::filesystem::path> FOpenFiles;
+    std::optional<std::uint64_t> FFreeSpace;
 };
 
 }  // namespace sim

@@ -155,6 +155,10 @@ std::unique_ptr<vcl::WindowDC> SimulatedDesktop::GetWindowDC(HWND window) {
 
 std::unique_ptr<vcl::DeviceBitmap> SimulatedDesktop::CreateCompatibleBitmap(int width, int height) {
     if (width < 0 || height < 0) throw vcl::EConvertError("Invalid bitmap size");
+    const std::uint64_t bytes =
+        vcl::MemoryDib::RowBytes(width, FState->bitsPerPixel) * static_cast<std::uint64_t>(height);
+    if (bytes > FState->bitmapMemory)
+        throw vcl::EOSError("Not enough memory resources are available to process this command.");
     return std::make_unique<vcl::MemoryDib>(ScreenFormat(FState->bitsPerPixel, width, height));
 }
 

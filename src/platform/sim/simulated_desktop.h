@@ -43,6 +43,9 @@ struct DesktopSpec {
     int bitsPerPixel = 32;  // 32, 24, 16, 8, 4 or 1
     int taskbarHeight = 40;  // the primary work area leaves this much at the task bar's edge
     TaskbarEdge taskbarEdge = TaskbarEdge::Bottom;
+    // GDI refuses a screen bitmap of more bytes than this, as it does when
+    // its memory runs out.
+    std::uint64_t bitmapMemory = std::uint64_t{512} << 20;
 };
 
 // A window of another program, as a test puts it on the desktop.
@@ -109,6 +112,9 @@ public:
     // --- Setting the scene ---------------------------------------------------
     void AddMonitor(const MonitorSpec& monitor);  // extends the desktop beside the primary
     void MapDrive(char letter);
+    // Writes fail with a full disk once this many more bytes have been
+    // written to any volume; none (the start): no limit.
+    void SetFreeDiskSpace(std::optional<std::uint64_t> bytes);
     std::filesystem::path HostPath(const std::string& windowsPath) const;
     void SetExecutableName(const std::string& windowsPath);  // default C:\Program Files\Tivalo\tivalo.exe
     void SetDesktopColor(Rgb color);                         // the wallpaper, under every window
@@ -132,6 +138,9 @@ public:
     std::string Caption(HWND window) const;
     int RecreationCount(HWND window) const;  // how often a border change recreated it
     int LiveDeviceContexts() const;          // window DCs obtained and not yet released
+    int LiveWindows() const;                 // windows of any program, hidden ones too
+    int LiveTimers() const;
+    int OpenFiles() const;                   // file streams not yet closed
     int ReleaseCaptureCount() const;         // calls of NativeWindow::ReleaseCapture
     // What the user sees, layered windows blended in; and what a plain
     // screen copy takes, layered windows left out. Black outside every monitor.

@@ -28,9 +28,25 @@ std::vector<std::string> SplitNames(const std::string& text) {
     return names;
 }
 
-void Append(WinPath& path, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        if (name == ".") continue;
+bool AllDots(const std::string& name) { return name.find_first_not_of('.') == std::string::npos; }
+
+// Win32 path normalisation trims names: a folder name loses one trailing
+// dot, and the last name of a path without a trailing separator loses all
+// its trailing dots and spaces. Names made of dots only are left alone.
+std::string Trimmed(std::string name, bool last) {
+    if (AllDots(name)) return name;
+    if (!last) {
+        if (name.back() == '.') name.pop_back();
+        return name;
+    }
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    return name;
+}
+
+void Append(WinPath& path, const std::vector<std::string>& names, bool endsWithName) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string name = Trimmed(names[i], endsWithName && i + 1 == names.size());
+        if (name.empty() || name == ".") continue;
         if (name == "..") {
             if (!path.parts.empty()) path.parts.pop_back();
         } else {
@@ -90,8 +106,8 @@ WinPath FullPath(const std::string& path, const WinPath& currentFolder) {
         if (!path.empty() && IsSeparator(path[0])) full.parts.clear();
         names = SplitNames(path);
     }
-    Append(full, names);
     full.trailingSeparator = !path.empty() && IsSeparator(path.back());
+    Append(full, names, !full.trailingSeparator);
     return full;
 }
 

@@ -149,6 +149,7 @@ std::vector<HWND> SimulatedDesktop::ZOrder() const {
 }
 
 bool SimulatedDesktop::IsWindow(HWND window) const { return FState->windows.count(window) != 0; }
+int SimulatedDesktop::LiveWindows() const { return static_cast<int>(FState->windows.size()); }
 bool SimulatedDesktop::IsVisible(HWND window) const { return IsWindow(window) && FState->Window(window).visible; }
 bool SimulatedDesktop::IsTopmost(HWND window) const { return FState->Window(window).topmost; }
 bool SimulatedDesktop::IsLayered(HWND window) const { return FState->Window(window).layered; }

@@ -1,6 +1,9 @@
 #include "platform/vcl/forms.h"
 
 #include <cstdlib>
+#include <new>
+
+#include "platform/vcl/sysutils.h"
 
 namespace vcl {
 
@@ -17,8 +20,11 @@ void TApplication::Run() {
 
 void TApplication::Terminate() { FPlatform.Terminate(); }
 
+// A failed allocation of the standard library reads as the framework's own
+// out-of-memory error rather than as the library's class name.
 void TApplication::ShowException(const std::exception& error) {
-    FPlatform.ShowErrorBox(Title, ErrorBoxText(error.what()));
+    const bool outOfMemory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+    FPlatform.ShowErrorBox(Title, ErrorBoxText(outOfMemory ? EOutOfMemory().Message() : error.what()));
 }
 
 namespace {
