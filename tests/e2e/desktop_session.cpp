@@ -61,6 +61,12 @@ Subprocess::~Subprocess() {
 
 bool Subprocess::Running() const { return ::waitpid(FPid, nullptr, WNOHANG) == 0; }
 
+std::string WindowsPath(const fs::path& host) {
+    std::string path = "Z:" + fs::absolute(host).string();
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
 std::string Run(const std::vector<std::string>& command, const std::vector<std::string>& environment) {
     int pipeEnds[2];
     if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
@@ -168,6 +174,7 @@ std::string DesktopSession::WindowName(const std::string& window) const {
 
 // A window that no longer exists (a recreated one) is not visible either.
 bool DesktopSession::WindowVisible(const std::string& window) const {
+    if (window.empty()) return false;  // xwininfo would wait for a click on some window
     try {
         return Run({"xwininfo", "-id", window}, Environment()).find("IsViewable") != std::string::npos;
     } catch (const std::exception&) {
@@ -177,10 +184,8 @@ bool DesktopSession::WindowVisible(const std::string& window) const {
 
 std::string DesktopSession::ShowPicture(const fs::path& showPictureExe, const fs::path& picture,
                                        const std::vector<std::string>& options, const std::string& title) {
-    std::string windowsPath = "Z:" + fs::absolute(picture).string();
-    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
     const std::vector<std::string> shown = FindWindows(title);
-    std::vector<std::string> command{WineLoader(), showPictureExe.string(), windowsPath};
+    std::vector<std::string> command{WineLoader(), showPictureExe.string(), WindowsPath(picture)};
     command.insert(command.end(), options.begin(), options.end());
     FPictures.push_back(std::make_unique<Subprocess>(command, Environment(), FWork / "picture.log"));
     std::string window;
@@ -201,6 +206,14 @@ std::string DesktopSession::RunWindowsProgram(const fs::path& exe, const std::ve
     std::vector<std::string> command{WineLoader(), exe.string()};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return Run(command, Environment());
+}
+
+std::unique_ptr<Subprocess> DesktopSession::StartWindowsProgram(const fs::path& exe,
+                                                                const std::vector<std::string>& arguments,
+                                                                const fs::path& log) const {
+    std::vector<std::string> command{WineLoader(), exe.string()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return std::make_unique<Subprocess>(command, Environment(), log);
 }
 
 testsupport::DecodedPng DesktopSession::ScreenShot() const {

@@ -24,10 +24,14 @@ public:
     Subprocess(const Subprocess&) = delete;
     Subprocess& operator=(const Subprocess&) = delete;
     bool Running() const;
+    pid_t Pid() const { return FPid; }
 
 private:
     pid_t FPid;
 };
+
+// The path under which Wine's programs see a host file (drive Z: is the root).
+std::string WindowsPath(const std::filesystem::path& host);
 
 // Runs a command to its end; returns its standard output. Throws when it fails.
 std::string Run(const std::vector<std::string>& command, const std::vector<std::string>& environment = {});
@@ -42,6 +46,9 @@ public:
     void StartProgram(const std::filesystem::path& exe);
     std::string MainWindow() const { return FMainWindow; }
     bool ProgramRunning() const { return FProgram && FProgram->Running(); }
+    // The host process that runs the program: Wine runs a Windows process in
+    // the process it was started in.
+    pid_t ProgramProcess() const { return FProgram->Pid(); }
     // A click of a mouse button (1 left, 3 right) at a screen point.
     void Click(int x, int y, int button = 1);
 
@@ -67,6 +74,11 @@ public:
     void LeaveWindowsUnmanaged();
     // Runs a Windows console program to its end; returns its standard output.
     std::string RunWindowsProgram(const std::filesystem::path& exe, const std::vector<std::string>& arguments) const;
+    // Starts a Windows console program that runs on its own, its output going
+    // to `log`; it ends with the returned object.
+    std::unique_ptr<Subprocess> StartWindowsProgram(const std::filesystem::path& exe,
+                                                    const std::vector<std::string>& arguments,
+                                                    const std::filesystem::path& log) const;
     // The whole screen, as the X server holds it.
     testsupport::DecodedPng ScreenShot() const;
 

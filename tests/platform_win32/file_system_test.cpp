@@ -135,6 +135,9 @@ TEST_F(Win32FileSystemTest, WritesReplacesAndDeletesAtAnyLengthAndInAnyScript) {
 
 TEST_F(Win32FileSystemTest, FailuresCarryTheSystemsText) {
     Write(root + "\\exists.png", "x");
+    Write(root + "\\read-only.png", "x");
+    SetFileAttributesW(Verbatim(root + "\\read-only.png").c_str(), FILE_ATTRIBUTE_READONLY);
+    Write(root + "\\new.tmp", "new");
     auto held = files.CreateFile(root + "\\held.png");
     const struct {
         const char* what;
@@ -148,9 +151,16 @@ TEST_F(Win32FileSystemTest, FailuresCarryTheSystemsText) {
         {"a file where a folder is", ErrorOf([&] { files.CreateFile(root); }), ERROR_ACCESS_DENIED},
         {"moving a missing file", ErrorOf([&] { files.ReplaceFile(root + "\\none.tmp", root + "\\exists.png"); }),
          ERROR_FILE_NOT_FOUND},
+        {"replacing a read-only file",
+         ErrorOf([&] { files.ReplaceFile(root + "\\new.tmp", root + "\\read-only.png"); }), ERROR_ACCESS_DENIED},
+        {"replacing a file open without sharing",
+         ErrorOf([&] { files.ReplaceFile(root + "\\new.tmp", root + "\\held.png"); }), ERROR_ACCESS_DENIED},
     };
     for (const auto& c : cases) EXPECT_EQ(c.message, win32::SystemErrorText(c.code)) << c.what;
     EXPECT_EQ(Content(root + "\\exists.png"), "x");
+    EXPECT_EQ(Content(root + "\\read-only.png"), "x");
+    EXPECT_EQ(Content(root + "\\new.tmp"), "new") << "a refused move keeps its source";
+    SetFileAttributesW(Verbatim(root + "\\read-only.png").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Win32FileSystemTest, ExpandsRelativeToTheCurrentFolder) {

@@ -145,9 +145,14 @@ std::unique_ptr<vcl::TStream> Win32FileSystem::CreateFile(const std::string& pat
     return std::make_unique<Win32FileStream>(std::move(file));
 }
 
+// Windows refuses to replace a read-only file; Wine's MoveFileExW replaces
+// it all the same, so the refusal is made here for both.
 void Win32FileSystem::ReplaceFile(const std::string& from, const std::string& to) {
-    if (!MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const std::wstring target = SystemPath(to);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        RaiseOSError(ERROR_ACCESS_DENIED);
+    if (!MoveFileExW(SystemPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         RaiseLastOSError();
 }
 

@@ -5,6 +5,8 @@
 //                                  area) and text
 //   window-probe placement TITLE   "LEFT TOP RIGHT BOTTOM ZOOMED" of its outer
 //                                  rectangle, ZOOMED 1 when maximised
+//   window-probe message TITLE     the text of the message box whose title is
+//                                  TITLE (a program's main window may share it)
 // Exits with 1 when no such window is shown, 2 on a wrong command line.
 #include <windows.h>
 
@@ -12,23 +14,31 @@
 
 namespace {
 
+// The window class of dialogs, message boxes among them.
+constexpr const wchar_t* DialogClass = L"#32770";
+// The identifier of a message box's text.
+constexpr int MessageTextId = 0xFFFF;
+
 struct Search {
     const wchar_t* title;
+    const wchar_t* className;  // nullptr: any class
     HWND found;
 };
 
 BOOL CALLBACK MatchTitle(HWND window, LPARAM lParam) {
     auto& search = *reinterpret_cast<Search*>(lParam);
-    wchar_t title[256];
+    wchar_t title[256], className[256];
     GetWindowTextW(window, title, 256);
+    GetClassNameW(window, className, 256);
     if (!IsWindowVisible(window) || std::wstring(title) != search.title) return TRUE;
+    if (search.className != nullptr && std::wstring(className) != search.className) return TRUE;
     search.found = window;
     return FALSE;
 }
 
 // The hidden windows of a program may share its main window's title.
-HWND VisibleWindow(const wchar_t* title) {
-    Search search{title, nullptr};
+HWND VisibleWindow(const wchar_t* title, const wchar_t* className = nullptr) {
+    Search search{title, className, nullptr};
     EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -73,12 +83,14 @@ void PrintPlacement(HWND window) {
 int wmain(int count, wchar_t** arguments) {
     if (count != 3) return 2;
     const std::wstring command = arguments[1];
-    const HWND window = VisibleWindow(arguments[2]);
+    const HWND window = VisibleWindow(arguments[2], command == L"message" ? DialogClass : nullptr);
     if (window == nullptr) return 1;
     if (command == L"controls")
         EnumChildWindows(window, PrintControl, reinterpret_cast<LPARAM>(window));
     else if (command == L"placement")
         PrintPlacement(window);
+    else if (command == L"message")
+        Print(ControlText(GetDlgItem(window, MessageTextId)) + L"\n");
     else
         return 2;
     return 0;
