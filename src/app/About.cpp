@@ -7,10 +7,7 @@ namespace {
 
 using vcl::ControlKind;
 using vcl::ControlSpec;
-
-constexpr vcl::TColor clBtnFace = static_cast<vcl::TColor>(0xFF00000F);
-constexpr vcl::TColor clWhite = 0xFFFFFF;
-constexpr int SW_SHOW = 5;
+using vcl::DescribeControl;
 
 constexpr const char* UsageNotice =
     "Tivalo is free for private and commercial use. It comes without any warranty; "
@@ -27,41 +24,30 @@ vcl::FormDescription AboutDescription() {
     d.minimizeBox = false;
     d.formStyle = vcl::TFormStyle::fsStayOnTop;
     d.position = vcl::TPosition::poScreenCenter;
-    d.color = clBtnFace;
+    d.color = vcl::clBtnFace;
     return d;
 }
 
-ControlSpec Spec(ControlKind kind, const char* name, int left, int top, int width, int height, std::string text,
-                 const char* parent = "") {
-    ControlSpec spec;
-    spec.kind = kind;
-    spec.name = name;
-    spec.bounds = {left, top, left + width, top + height};
-    spec.text = std::move(text);
-    spec.parentName = parent;
-    return spec;
-}
-
 ControlSpec WhiteStrip() {
-    ControlSpec spec = Spec(ControlKind::Panel, "Panel2", 0, 0, 97, 380, "");
-    spec.color = clWhite;
+    ControlSpec spec = DescribeControl(ControlKind::Panel, "Panel2", 0, 0, 97, 380, "");
+    spec.color = vcl::clWhite;
     return spec;
 }
 
 ControlSpec IconPicture() {
-    ControlSpec spec = Spec(ControlKind::Image, "Image1", 16, 16, 64, 64, "", "Panel2");
+    ControlSpec spec = DescribeControl(ControlKind::Image, "Image1", 16, 16, 64, 64, "", "Panel2");
     spec.iconResource = AboutIconResource;
     return spec;
 }
 
 ControlSpec Notice() {
-    ControlSpec spec = Spec(ControlKind::Label, "Label6", 112, 96, 273, 201, UsageNotice);
+    ControlSpec spec = DescribeControl(ControlKind::Label, "Label6", 112, 96, 273, 201, UsageNotice);
     spec.wordWrap = true;
     return spec;
 }
 
 ControlSpec Link() {
-    ControlSpec spec = Spec(ControlKind::Label, "Label5", 104, 352, 289, 14, ProductAddress);
+    ControlSpec spec = DescribeControl(ControlKind::Label, "Label5", 104, 352, 289, 14, ProductAddress);
     spec.centered = true;
     spec.cursor = vcl::crHandPoint;
     spec.font = {"Tahoma", -12};
@@ -69,7 +55,7 @@ ControlSpec Link() {
 }
 
 ControlSpec TextLine(const char* name, int top, const char* text) {
-    ControlSpec spec = Spec(ControlKind::Label, name, 112, top, 0, 0, text);
+    ControlSpec spec = DescribeControl(ControlKind::Label, name, 112, top, 0, 0, text);
     spec.autoSize = true;
     return spec;
 }
@@ -91,7 +77,7 @@ TAboutDlg::TAboutDlg(vcl::TApplication& application)
       Label4(*this, TextLine("Label4", 68, "Written by the Tivalo team.")),
       Label3(*this, TextLine("Label3", 48, "Copyright \xC2\xA9 2026 The Tivalo developers")),
       Label1(*this, Title()),
-      Button4(*this, Spec(ControlKind::Button, "Button4", 8, 344, 75, 25, "OK")) {
+      Button4(*this, DescribeControl(ControlKind::Button, "Button4", 8, 344, 75, 25, "OK")) {
     Name = "AboutDlg";
     Button4.SetOnClick([this] { Button4Click(); });
     Label5.SetOnClick([this] { Label5Click(); });
@@ -101,7 +87,7 @@ void TAboutDlg::Button4Click() { Close(); }
 
 // The shell hands the address to the default browser; its answer is not needed.
 void TAboutDlg::Label5Click() {
-    System().ShellExecute(Handle(), "open", "http://" + Label5.Caption(), "", "", SW_SHOW);
+    System().ShellExecute(Handle(), "open", "http://" + Label5.Caption(), "", "", vcl::SW_SHOW);
 }
 
 void ShowAboutDialog(vcl::TApplication& application) {

@@ -13,8 +13,6 @@ namespace {
 using vcl::ControlKind;
 using vcl::ControlSpec;
 
-// clBtnFace: the system's dialog colour.
-constexpr vcl::TColor clBtnFace = static_cast<vcl::TColor>(0xFF00000F);
 
 constexpr std::uint8_t FirstPolledKey = 0x29;
 constexpr std::uint8_t EndOfScan = 0x5B;
@@ -38,27 +36,17 @@ vcl::FormDescription Form52Description() {
     d.position = vcl::TPosition::poScreenCenter;
     d.alphaBlend = true;
     d.alphaBlendValue = 255;
-    d.color = clBtnFace;
+    d.color = vcl::clBtnFace;
     return d;
 }
 
-ControlSpec Spec(ControlKind kind, const char* name, vcl::TRect bounds, const char* text, const char* parent = "") {
-    ControlSpec spec;
-    spec.kind = kind;
-    spec.name = name;
-    spec.bounds = bounds;
-    spec.text = text;
-    spec.parentName = parent;
-    return spec;
-}
-
-ControlSpec Box(const char* name, int left, int top, int width, int height, const char* text, const char* parent = "") {
-    return Spec(ControlKind::GroupBox, name, {left, top, left + width, top + height}, text, parent);
+ControlSpec Box(const char* name, int left, int top, int width, int height, const char* text) {
+    return vcl::DescribeControl(ControlKind::GroupBox, name, left, top, width, height, text);
 }
 
 ControlSpec Text(ControlKind kind, const char* name, int left, int top, int width, int height, const char* text,
                  const char* parent) {
-    return Spec(kind, name, {left, top, left + width, top + height}, text, parent);
+    return vcl::DescribeControl(kind, name, left, top, width, height, text, parent);
 }
 
 ControlSpec HotKeySpec() {

@@ -3,15 +3,13 @@
 namespace app {
 namespace {
 
-constexpr vcl::TColor clWhite = 0xFFFFFF;
-
 vcl::FormDescription Form54Description() {
     vcl::FormDescription d;
     d.caption = "Form54";
     d.clientWidth = 463;
     d.clientHeight = 240;
     d.borderStyle = vcl::TBorderStyle::bsNone;
-    d.color = clWhite;
+    d.color = vcl::clWhite;
     return d;
 }
 

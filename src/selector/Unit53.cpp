@@ -3,7 +3,6 @@
 namespace selector {
 namespace {
 
-constexpr vcl::TColor clBlack = 0x000000;
 constexpr int BandWidth = 20;
 
 // Commands of the system's move and size loop (WM_SYSCOMMAND).
@@ -25,7 +24,7 @@ vcl::FormDescription Form53Description() {
     d.formStyle = vcl::TFormStyle::fsStayOnTop;
     d.alphaBlend = true;
     d.alphaBlendValue = 128;
-    d.color = clBlack;
+    d.color = vcl::clBlack;
     d.visible = true;
     return d;
 }

@@ -2,6 +2,17 @@
 
 namespace vcl {
 
+ControlSpec DescribeControl(ControlKind kind, std::string name, int left, int top, int width, int height,
+                            std::string text, std::string parent) {
+    ControlSpec spec;
+    spec.kind = kind;
+    spec.name = std::move(name);
+    spec.bounds = {left, top, left + width, top + height};
+    spec.text = std::move(text);
+    spec.parentName = std::move(parent);
+    return spec;
+}
+
 TControl::TControl(TForm& form, const ControlSpec& spec)
     : FApplication(form.Application()), FName(spec.name), FNative(form.Window().CreateControl(spec, *this)) {}
 

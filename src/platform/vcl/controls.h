@@ -11,6 +11,11 @@
 
 namespace vcl {
 
+// A control's description: kind, name, place and size at 96 pixels per inch
+// in its parent's client area, text, and the parent (empty: the form).
+ControlSpec DescribeControl(ControlKind kind, std::string name, int left, int top, int width, int height,
+                            std::string text, std::string parent = "");
+
 // A control on a form; the form's native window holds its native twin.
 class TControl : protected ControlEvents {
 public:

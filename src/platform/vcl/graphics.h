@@ -11,8 +11,12 @@
 
 namespace vcl {
 
-// An RGB colour as 0x00BBGGRR.
+// An RGB colour as 0x00BBGGRR, or with 0xFF in the high byte a system
+// colour by its index.
 using TColor = std::int32_t;
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clBtnFace = static_cast<TColor>(0xFF00000F);  // the system's dialog colour
 
 // A window of the desktop, as the system names it; 0 is no window.
 using HWND = std::uintptr_t;
