@@ -102,6 +102,10 @@ TEST_F(Win32FileSystemTest, ForceDirectoriesMakesEveryMissingFolder) {
         files.ForceDirectories(root + c.path);
         EXPECT_TRUE(IsFolder(root + c.made)) << c.path;
     }
+    // A trailing space belongs to the folder's name.
+    files.ForceDirectories(root + "\\Shots \\");
+    EXPECT_TRUE(IsFolder(root + "\\Shots \\"));
+    EXPECT_FALSE(IsFolder(root + "\\Shots\\"));
     // Relative paths are taken against the current folder.
     SetCurrentDirectoryW(folder.Path().wstring().c_str());
     files.ForceDirectories("relative\\sub\\");

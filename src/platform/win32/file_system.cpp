@@ -129,11 +129,12 @@ void Win32FileSystem::ForceDirectories(const std::string& path) {
     if (IsFolder(SystemForm(full))) return;
     // Parents first. Failures are ignored: existing folders and ones that
     // cannot be made alike; a missing folder shows when a file is created.
+    // Each keeps its closing separator: without it the system would trim a
+    // trailing space or dot from the name and make another folder.
     const std::size_t volume = VolumeLength(full);
     for (std::size_t end = volume; end < full.size();) {
         end = SkipNames(full, end, 1);
-        std::wstring folder = full.substr(0, end);
-        while (folder.size() > volume && IsSeparator(folder.back())) folder.pop_back();
+        const std::wstring folder = full.substr(0, end);
         if (folder.size() > volume) CreateDirectoryW(SystemForm(folder).c_str(), nullptr);
     }
 }
