@@ -10,7 +10,6 @@ void BrowseForFolder(vcl::Platform& platform, const std::string& title, std::uin
     info.flags = flags;
     info.callback = [&platform](vcl::HWND dialog, std::uint32_t message, std::intptr_t parameter,
                                 std::intptr_t data) { return BrowseCallback(platform, dialog, message, parameter, data); };
-    info.callbackData = 0;
     const std::unique_ptr<vcl::ItemIdList> chosen = platform.SHBrowseForFolder(info);
     if (chosen) result = chosen->Path();
 }

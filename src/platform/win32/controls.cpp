@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/vcl/sysutils.h"
+#include "platform/win32/shell.h"
 #include "platform/win32/wide_text.h"
 
 namespace win32 {
@@ -118,12 +119,12 @@ HFONT ChildControl::Font() {
     return FFont.get();
 }
 
+// The control does not take the icon over: it is kept until the next one.
 void ChildControl::ShowIcon() {
     const int size = FWindow.Scale(FDesignBounds.Width());
-    const auto icon = static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(FIconResource),
-                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    ::SendMessageW(FHandle.get(), STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    FIcon.reset(icon);  // the control does not take it over
+    UniqueIcon icon = LoadIconImage(FIconResource, size, size);
+    ::SendMessageW(FHandle.get(), STM_SETICON, reinterpret_cast<WPARAM>(icon.get()), 0);
+    FIcon = std::move(icon);
 }
 
 void ChildControl::Rescale() {

@@ -71,20 +71,24 @@ private:
     bool FSilent = false;  // the program is changing the control: no change reports
 };
 
+// A control that the window paints itself: it holds no text and no selection.
+class PaintedControl : public vcl::NativeControl {
+public:
+    std::string Text() const override { return {}; }
+    void SetText(const std::string&) override {}
+    int ItemIndex() const override { return -1; }
+    void SetItemIndex(int) override {}
+};
+
 // A rectangle drawn on the window itself, filling its client area: solid
 // light grey with a dotted black outline along the outermost pixels. Mouse
 // input over it is the window's.
-class ShapeControl final : public vcl::NativeControl {
+class ShapeControl final : public PaintedControl {
 public:
     explicit ShapeControl(Win32Window& window);
     ~ShapeControl() override;
     ShapeControl(const ShapeControl&) = delete;
     ShapeControl& operator=(const ShapeControl&) = delete;
-
-    std::string Text() const override { return {}; }
-    void SetText(const std::string&) override {}
-    int ItemIndex() const override { return -1; }
-    void SetItemIndex(int) override {}
 
     static void Draw(HDC dc, int width, int height);
 
@@ -94,17 +98,12 @@ private:
 
 // A coloured rectangle that the window paints under its controls; controls
 // placed on it are positioned relative to it and drawn on its colour.
-class PanelControl final : public vcl::NativeControl {
+class PanelControl final : public PaintedControl {
 public:
     PanelControl(Win32Window& window, const vcl::ControlSpec& spec);
     ~PanelControl() override;
     PanelControl(const PanelControl&) = delete;
     PanelControl& operator=(const PanelControl&) = delete;
-
-    std::string Text() const override { return {}; }
-    void SetText(const std::string&) override {}
-    int ItemIndex() const override { return -1; }
-    void SetItemIndex(int) override {}
 
 private:
     Win32Window& FWindow;

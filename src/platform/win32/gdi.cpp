@@ -120,7 +120,8 @@ void BlockCopy(vcl::DeviceBitmap& target, vcl::TPoint targetAt, vcl::WindowDC& s
         // (a maximised window's frame does) and give black for all of it:
         // only the part on screen is copied, the rest stays black.
         copied = OnVirtualScreen(sourceRect);
-        PatBlt(dc.get(), targetAt.X, targetAt.Y, sourceRect.Width(), sourceRect.Height(), BLACKNESS);
+        if (copied.right - copied.left != sourceRect.Width() || copied.bottom - copied.top != sourceRect.Height())
+            PatBlt(dc.get(), targetAt.X, targetAt.Y, sourceRect.Width(), sourceRect.Height(), BLACKNESS);
         if (IsRectEmpty(&copied)) return;
     }
     if (!BitBlt(dc.get(), targetAt.X + (copied.left - sourceRect.Left), targetAt.Y + (copied.top - sourceRect.Top),

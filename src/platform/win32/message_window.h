@@ -24,4 +24,15 @@ LRESULT CALLBACK MessageProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     return owner->HandleMessage(window, message, wParam, lParam);
 }
 
+// A plain class whose windows each belong to one `Owner`.
+template <class Owner>
+WNDCLASSEXW OwnedWindowClass(HINSTANCE instance, const wchar_t* name) {
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof description;
+    description.lpfnWndProc = MessageProc<Owner>;
+    description.hInstance = instance;
+    description.lpszClassName = name;
+    return description;
+}
+
 }  // namespace win32

@@ -45,18 +45,9 @@ private:
     UniqueWindow FHandle;
 };
 
-WNDCLASSEXW UtilityClass(HINSTANCE instance) {
-    WNDCLASSEXW description{};
-    description.cbSize = sizeof description;
-    description.lpfnWndProc = MessageProc<Win32UtilityWindow>;
-    description.hInstance = instance;
-    description.lpszClassName = L"TivaloUtilWindow";
-    return description;
-}
-
 class Win32Icon final : public vcl::NativeIcon {
 public:
-    explicit Win32Icon(HICON icon) : FIcon(icon) {}
+    explicit Win32Icon(UniqueIcon icon) noexcept : FIcon(std::move(icon)) {}
     vcl::HICON Handle() const override { return reinterpret_cast<vcl::HICON>(FIcon.get()); }
 
 private:
@@ -93,16 +84,22 @@ int CALLBACK BrowseProc(HWND dialog, UINT message, LPARAM parameter, LPARAM data
 
 }  // namespace
 
-UtilityWindows::UtilityWindows(HINSTANCE instance) : FClass(UtilityClass(instance)) {}
+UtilityWindows::UtilityWindows(HINSTANCE instance)
+    : FClass(OwnedWindowClass<Win32UtilityWindow>(instance, L"TivaloUtilWindow")) {}
 
 std::unique_ptr<vcl::UtilityWindow> UtilityWindows::Allocate(std::function<void(vcl::TMessage&)> windowProc) const {
     return std::make_unique<Win32UtilityWindow>(FClass, std::move(windowProc));
 }
 
+UniqueIcon LoadIconImage(int resource, int width, int height) {
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource),
+                                                      IMAGE_ICON, width, height, LR_DEFAULTCOLOR)));
+}
+
 std::unique_ptr<vcl::NativeIcon> LoadIconResource(int resource, int width, int height) {
-    const HANDLE icon = CheckOS(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(resource), IMAGE_ICON,
-                                             width, height, LR_DEFAULTCOLOR));
-    return std::make_unique<Win32Icon>(static_cast<HICON>(icon));
+    UniqueIcon icon = LoadIconImage(resource, width, height);
+    if (!icon) RaiseLastOSError();
+    return std::make_unique<Win32Icon>(std::move(icon));
 }
 
 // Shared by the system: never destroyed.

@@ -21,6 +21,8 @@ private:
     WindowClass FClass;
 };
 
+// An icon resource's image nearest the size; empty when there is none.
+UniqueIcon LoadIconImage(int resource, int width, int height);
 std::unique_ptr<vcl::NativeIcon> LoadIconResource(int resource, int width, int height);
 vcl::HICON LoadApplicationIcon();
 

@@ -16,20 +16,7 @@ private:
     UINT_PTR FId;
 };
 
-namespace {
-
-WNDCLASSEXW TimerClass(HINSTANCE instance) {
-    WNDCLASSEXW description{};
-    description.cbSize = sizeof description;
-    description.lpfnWndProc = MessageProc<TimerWindow>;
-    description.hInstance = instance;
-    description.lpszClassName = L"TivaloTimers";
-    return description;
-}
-
-}  // namespace
-
-TimerWindow::TimerWindow(HINSTANCE instance) : FClass(TimerClass(instance)) {
+TimerWindow::TimerWindow(HINSTANCE instance) : FClass(OwnedWindowClass<TimerWindow>(instance, L"TivaloTimers")) {
     FWindow.reset(CheckOS(::CreateWindowExW(0, FClass.Name(), L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this)));
 }
 

@@ -268,11 +268,7 @@ std::unique_ptr<vcl::NativeControl> Win32Window::CreateControl(const vcl::Contro
         bounds = {bounds.Left + origin.X, bounds.Top + origin.Y, bounds.Right + origin.X, bounds.Bottom + origin.Y};
         const auto panel = std::find_if(FPanels.begin(), FPanels.end(),
                                         [&](const Panel& candidate) { return candidate.name == spec.parentName; });
-        if (panel != FPanels.end()) {
-            LOGBRUSH brush{};
-            ::GetObjectW(panel->brush.get(), sizeof brush, &brush);
-            background = brush.lbColor;
-        }
+        if (panel != FPanels.end()) background = panel->color;
     }
     return std::make_unique<ChildControl>(*this, spec, bounds, FNextControlId++, events, background);
 }
@@ -318,7 +314,8 @@ void Win32Window::DetachShape() noexcept {
 }
 
 void Win32Window::AttachPanel(const std::string& name, const vcl::TRect& designBounds, vcl::TColor color) {
-    FPanels.push_back({name, designBounds, UniqueBrush(CheckOS(::CreateSolidBrush(ColorRefOf(color))))});
+    const COLORREF colorRef = ColorRefOf(color);
+    FPanels.push_back({name, designBounds, colorRef, UniqueBrush(CheckOS(::CreateSolidBrush(colorRef)))});
     ::InvalidateRect(FHandle.get(), nullptr, TRUE);
 }
 

@@ -75,6 +75,7 @@ private:
     struct Panel {
         std::string name;
         vcl::TRect designBounds;
+        COLORREF color;
         UniqueBrush brush;
     };
 
